@@ -1,0 +1,8 @@
+#include "shell/question.h"
+
+#include <windows.h>
+
+int askFullscreen()
+{
+    return MessageBoxA(nullptr, "Fullscreen?", "Fullscreen?", MB_YESNO);
+}

@@ -1,0 +1,7 @@
+#include "shell/main.h"
+
+int main(int, char**)
+{
+    startup();
+    return 0;
+}
