@@ -1,0 +1,6 @@
+#include "game/game.h"
+
+int gra1()
+{
+    return 0;
+}
