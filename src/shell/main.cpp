@@ -1,6 +1,7 @@
-// Start-up and the globals the screens share.
+// Start-up, the menu and the globals the screens share.
 #include "shell/main.h"
 
+#include "game/game.h"
 #include "game/state.h"
 #include "gfx/gprint.h"
 #include "gfx/loader.h"
@@ -9,6 +10,7 @@
 #include <GL/glu.h>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 int punkty = 5;
 char tekst[512];
@@ -92,4 +94,106 @@ void startup()
     p2 = LoadGLTexturesTransp("gfx/p2.bmp");
     texpilka = LoadGLTexturesTransp("gfx/pileczka.bmp");
     tapetka = LoadGLTexturesTransp("gfx/start.bmp");
+}
+
+// Where each menu line answers the mouse, in window pixels, bounds
+// inclusive, indexed like k. Fixed numbers laid over the printed labels; the
+// one of "Punkty:" reaches over the value too. Index 2 has no line.
+struct HitBox {
+    int left, right, top, bottom;
+};
+static const HitBox lines[5] = {
+    {76, 184, 433, 449},  // "P1 vs CPU"
+    {76, 170, 458, 472},  // "P1 vs P2"
+    {0, -1, 0, -1},
+    {76, 202, 484, 500},  // "Punkty:" and the value
+    {76, 120, 508, 526},  // "Quit"
+};
+
+static bool over(int line, int px, int py)
+{
+    const HitBox& b = lines[line];
+    return px >= b.left && px <= b.right && py >= b.top && py <= b.bottom;
+}
+
+void menu()
+{
+    int quit = 0;
+    while (quit == 0) {
+        // The computer watches the ball from the centre line on.
+        reakcja = 0.0f;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+
+        glBindTexture(GL_TEXTURE_2D, tapetka);
+        glColor3f(1, 1, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(1, 1);
+        glVertex3f(9.0f, 6.2f, -15.1f);
+        glTexCoord2f(0, 1);
+        glVertex3f(-9.0f, 6.2f, -15.1f);
+        glTexCoord2f(0, 0);
+        glVertex3f(-9.0f, -6.5f, -15.1f);
+        glTexCoord2f(1, 0);
+        glVertex3f(9.0f, -6.5f, -15.1f);
+        glEnd();
+
+        // Added, not mixed: the black around the glyphs adds nothing.
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glLoadIdentity();
+        glColor3f(1, 1, 0);
+        glPrint(20, 450, "Rallyo", 0);
+        glColor3f(1, k[0], 0);
+        glPrint(54, 120, "P1 vs CPU", 0);
+        glColor3f(1, k[1], 0);
+        glPrint(54, 100, "P1 vs P2", 0);
+        glColor3f(1, k[3], 0);
+        glPrint(54, 80, "Punkty:", 0);
+        snprintf(tekst, 512, "%i", punkty);
+        glPrint(130, 80, tekst, 0);
+        glColor3f(1, k[4], 0);
+        glPrint(54, 60, "Quit", 0);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+
+        SDL_GL_SwapBuffers();
+
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            // Once SDL is shut down there is no window to draw in or poll.
+            if (event.type == SDL_QUIT) {
+                SDL_Quit();
+                exit(0);
+            }
+            // Any event, a key too, makes the highlight follow the pointer.
+            SDL_GetMouseState(&x, &y);
+            for (int i : {0, 1, 3, 4})
+                k[i] = over(i, x, y) ? 0.0f : 1.0f;
+            if (event.type != SDL_MOUSEBUTTONDOWN)
+                continue;
+            // Left, right and wheel down act; middle and wheel up do not.
+            if (event.button.button & 1) {
+                SDL_GetMouseState(&x, &y);
+                // A match may leave the pointer anywhere; the rest of this
+                // click still belongs where it was made.
+                const int cx = x, cy = y;
+                if (over(0, cx, cy))
+                    gra2();
+                if (over(1, cx, cy))
+                    gra1();
+                if (over(3, cx, cy))
+                    punkty += 5;
+                if (over(4, cx, cy))
+                    quit = 1;
+            }
+            if (punkty > 100)
+                punkty = 5;
+        }
+    }
 }

@@ -8,3 +8,6 @@ void InitGL(int width, int height);
 // the window, the GL state and the textures. Ends the program when no
 // window can be had.
 void startup();
+// The menu loop: runs the matches and the points target until "Quit" is
+// clicked. Closing the window ends the program with status 0.
+void menu();

@@ -1,7 +1,11 @@
+#include "shell/intro.h"
 #include "shell/main.h"
 
 int main(int, char**)
 {
     startup();
+    intro::intro();
+    k[0] = k[1] = k[3] = k[4] = 1.0f;  // no line highlighted before the pointer moves
+    menu();
     return 0;
 }
