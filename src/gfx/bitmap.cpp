@@ -1,6 +1,7 @@
 #include "gfx/bitmap.h"
 
 #include <GL/gl.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstdint>
@@ -47,47 +48,92 @@ static void swapRedBlue(unsigned char* row, int w)
     }
 }
 
-// The picture's size as its header claims it, read before SDL decodes the
-// file: SDL sets aside memory for whatever a header claims, gigabytes for a
-// few bytes of file. False when there is no header to read; SDL's decoder
-// then says what is wrong.
-static bool claimedSize(SDL_RWops* file, int* w, int* h)
+static Uint32 le32(const unsigned char* b)
 {
-    unsigned char head[26];
-    if (!file || SDL_RWread(file, head, sizeof head, 1) != 1 || SDL_RWseek(file, 0, RW_SEEK_SET) != 0)
-        return false;
-    if (head[0] != 'B' || head[1] != 'M')
-        return false;
-    const Uint32 infoSize = head[14] | head[15] << 8 | head[16] << 16 | Uint32(head[17]) << 24;
-    if (infoSize == 12) {  // the old OS/2 header: 16-bit sides
-        *w = head[18] | head[19] << 8;
-        *h = head[20] | head[21] << 8;
-    } else {
-        *w = Sint32(head[18] | head[19] << 8 | head[20] << 16 | Uint32(head[21]) << 24);
-        *h = Sint32(head[22] | head[23] << 8 | head[24] << 16 | Uint32(head[25]) << 24);
+    return b[0] | b[1] << 8 | b[2] << 16 | Uint32(b[3]) << 24;
+}
+
+// Reads the header before SDL decodes the file: SDL sets aside (and clears)
+// memory for whatever size a header claims, gigabytes for a few bytes of
+// file. Writes into why the reason to refuse the file, or leaves it empty
+// when SDL's decoder may have it; SDL then says itself what is wrong with a
+// file that is no BMP at all.
+static void judgeHeader(SDL_RWops* file, char* why, size_t room)
+{
+    unsigned char head[34] = {};
+    errno = 0;
+    const int got = SDL_RWread(file, head, 1, sizeof head);
+    const int readError = errno;
+    const int size = SDL_RWseek(file, 0, RW_SEEK_END);
+    if (got <= 0 && size == 0) {
+        snprintf(why, room, "the file is empty");
+        return;
     }
-    if (*h < 0 && *h != INT32_MIN)  // rows stored from the top down
-        *h = -*h;
-    return true;
+    if (got <= 0 && readError) {  // a folder, for one: SDL would only say it read nothing
+        snprintf(why, room, "%s", strerror(readError));
+        return;
+    }
+    if (SDL_RWseek(file, 0, RW_SEEK_SET) != 0 || got < 2 || head[0] != 'B' || head[1] != 'M')
+        return;
+    if (got < 26) {
+        snprintf(why, room, "the file ends at byte %d, inside its header", got);
+        return;
+    }
+    const Uint32 infoSize = le32(head + 14);
+    int w, h, bits = 0;
+    Uint32 packing = 0;
+    if (infoSize == 12) {  // the old OS/2 header: 16-bit sides, never packed
+        w = head[18] | head[19] << 8;
+        h = head[20] | head[21] << 8;
+        bits = head[24] | head[25] << 8;
+    } else {
+        w = Sint32(le32(head + 18));
+        h = Sint32(le32(head + 22));
+        if (got >= 34) {
+            bits = head[28] | head[29] << 8;
+            packing = le32(head + 30);
+        }
+    }
+    if (h < 0 && h != INT32_MIN)  // rows stored from the top down
+        h = -h;
+
+    const int largest = largestTextureSide();
+    if (w <= 0 || h <= 0) {
+        snprintf(why, room, "the picture is %d x %d pixels, it has nothing to show", w, h);
+        return;
+    }
+    if (w > largest || h > largest) {
+        snprintf(why, room, "the picture is %d x %d pixels, larger than the %d this OpenGL takes", w, h,
+                 largest);
+        return;
+    }
+    // Plain rows (no run-length packing) must all be in the file; SDL would
+    // otherwise make room for the whole picture before finding them missing.
+    const bool plain = packing == 0 || packing == 3;  // BI_RGB, BI_BITFIELDS
+    const bool known = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (plain && known && size >= 0) {
+        const Uint32 offset = le32(head + 10);
+        const long long rows = (long long)h * (((long long)w * bits + 31) / 32 * 4);
+        const long long need = (offset ? offset : 14 + (long long)infoSize) + rows;
+        if (need > size)
+            snprintf(why, room, "the file is %d bytes, too short for the %d x %d picture its header describes",
+                     size, w, h);
+    }
 }
 
 SDL_Surface* readBitmap(const char* path, const BitmapMessages& say)
 {
     SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    int w, h;
-    if (claimedSize(file, &w, &h)) {
-        const int largest = largestTextureSide();
-        char why[160] = "";
-        if (w <= 0 || h <= 0)
-            snprintf(why, sizeof why, "the picture is %d x %d pixels, it has nothing to show", w, h);
-        else if (w > largest || h > largest)
-            snprintf(why, sizeof why, "the picture is %d x %d pixels, larger than the %d this OpenGL takes", w,
-                     h, largest);
-        if (why[0]) {
-            fprintf(stderr, say.cannotLoad, path, why);
-            SDL_RWclose(file);
-            return nullptr;
-        }
+    if (!file) {  // SDL's reason here names the trouble; the decoder's would only say it got nothing
+        fprintf(stderr, say.cannotLoad, path, SDL_GetError());
+        return nullptr;
+    }
+    char why[160] = "";
+    judgeHeader(file, why, sizeof why);
+    if (why[0]) {
+        fprintf(stderr, say.cannotLoad, path, why);
+        SDL_RWclose(file);
+        return nullptr;
     }
     SDL_Surface* s = SDL_LoadBMP_RW(file, 1);
     if (!s) {
