@@ -29,6 +29,7 @@ std::function<void()> beforeSwap;
 int swaps;
 std::function<int()> roll;
 int answer = 7;
+std::function<int()> gra1, gra2;
 
 void reset()
 {
@@ -43,6 +44,8 @@ void reset()
     swaps = 0;
     roll = nullptr;
     answer = 7;
+    gra1 = nullptr;
+    gra2 = nullptr;
 }
 
 SDL_Event click(int x, int y, Uint8 button)
@@ -145,6 +148,19 @@ int __wrap_rand(void)
 extern "C" int __wrap__Z13askFullscreenv()
 {
     return fake::answer;
+}
+
+extern "C" int __real__Z4gra1v();
+extern "C" int __real__Z4gra2v();
+
+extern "C" int __wrap__Z4gra1v()
+{
+    return fake::gra1 ? fake::gra1() : __real__Z4gra1v();
+}
+
+extern "C" int __wrap__Z4gra2v()
+{
+    return fake::gra2 ? fake::gra2() : __real__Z4gra2v();
 }
 
 Rgb pixelAt(int wx, int wy)

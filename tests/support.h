@@ -30,6 +30,8 @@ extern int swaps;
 extern std::function<int()> roll;
 // The full-screen question's answer for start-up in tests.
 extern int answer;
+// gra1 and gra2 as the menu calls them: the real match while empty.
+extern std::function<int()> gra1, gra2;
 
 void reset();  // everything back to pass-through
 SDL_Event click(int x, int y, Uint8 button = SDL_BUTTON_LEFT);
