@@ -65,3 +65,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl1.2-compat-shim (>= 1.2.60) | libsdl1.2debian (>= 1.2.15), \
 libgl1, libglu1-mesa | libglu1, libgtk-3-0 (>= 3.0.0), libglib2.0-0 (>= 2.12.0), libc6 (>= 2.34)")
 include(CPack)
+
+if(RALLYO_TESTS)
+  add_test(NAME package.prefix COMMAND bash tests/package/prefix.sh ${PROJECT_BINARY_DIR}
+           WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+endif()
