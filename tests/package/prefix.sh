@@ -40,19 +40,20 @@ zcat "$WORK/first/share/man/man6/rallyo.6.gz" | cmp -s - data/rallyo.6 || fail "
 [ "$(identify -format '%w %h' "$WORK/first/share/icons/hicolor/32x32/apps/rallyo.png")" = "32 32" ] ||
     fail "the icon is not 32 x 32"
 
-# Moved after installing, reached by a symlink from a folder of its own, and
-# started from a third folder with a gfx/ that is not the game's.
-mv "$WORK/first" "$WORK/moved"
+# Moved after installing (to a path with a space), reached by a symlink
+# from a folder of its own, and started from a third folder with a gfx/ that
+# is not the game's.
+mv "$WORK/first" "$WORK/moved here"
 mkdir "$WORK/links" "$WORK/elsewhere" "$WORK/elsewhere/gfx"
-ln -s "$WORK/moved/bin/rallyo" "$WORK/links/rallyo"
+ln -s "$WORK/moved here/bin/rallyo" "$WORK/links/rallyo"
 cd "$WORK/elsewhere"
 play_to_quit "$WORK/links/rallyo"
 
 # Without its pictures the launcher says so and never starts the game.
-rm -r "$WORK/moved/share/rallyo"
+rm -r "$WORK/moved here/share/rallyo"
 env -u DISPLAY "$WORK/links/rallyo" >"$WORK/out" 2>"$WORK/err"
 status=$?
 [ "$status" -ne 0 ] || fail "no pictures but status 0"
 [ ! -s "$WORK/out" ] || fail "the game ran without its pictures: $(cat "$WORK/out")"
-grep -q "$WORK/moved/share/rallyo/gfx" "$WORK/err" || fail "no word of the missing folder: $(cat "$WORK/err")"
+grep -q "$WORK/moved here/share/rallyo/gfx" "$WORK/err" || fail "no word of the missing folder: $(cat "$WORK/err")"
 echo "prefix: ok"
