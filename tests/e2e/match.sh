@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Both matches as players meet them: from the menu into a match, the ball
+# flying, the paddles answering their keys, Escape, the fade to black and
+# the menu back; then "Quit".
+set -u
+game=$(realpath "$1")
+. "$(dirname "$0")/lib.bash"
+start_x
+
+# Window $1's picture into file $2.
+snap() { import -window "$1" "$2" 2>/dev/null; }
+
+# The pixels of picture $1, one "x y r g b" line each.
+pixels() {
+    local w
+    w=$(convert "$1" -format %w info:)
+    convert "$1" -depth 8 rgb:- | od -An -tu1 -v -w3 | awk -v w="$w" '{ print (NR - 1) % w, int((NR - 1) / w), $1, $2, $3 }'
+}
+
+# "count meanx meany" of the pixels of picture $1 for which the awk test $2
+# on r, g, b holds.
+where() {
+    pixels "$1" |
+        awk '{ r = $3; g = $4; b = $5; if ('"$2"') { n++; sx += $1; sy += $2 } }
+             END { if (n) printf "%d %d %d\n", n, sx / n, sy / n; else print "0 -1 -1" }'
+}
+BALL='r > 180 && g > 110 && b < 100 && g < r'   # the yellow ball
+BLUE='b > 150 && b > r + 80'                    # the right paddle
+RED='r > 150 && r > b + 80 && g < 90'           # the left paddle
+WHITE='r > 200 && g > 200 && b > 200'           # label glyphs
+
+# Mean brightness, 0 to 1, of the court's middle in picture $1.
+brightness() { convert "$1" -crop 600x400+100+120 +repage -colorspace Gray -format '%[fx:mean]' info:; }
+
+# Picture $1 shows the menu's yellow title where a match has its white label.
+title_yellow() {
+    [ "$(convert "$1" -crop 100x25+20+15 +repage -format '%[fx:mean.r - mean.b > 0.1]' info:)" = 1 ]
+}
+
+# Window $1 shows the menu: its yellow title at the top left.
+menu_up() {
+    snap "$1" "$WORK/m.ppm"
+    title_yellow "$WORK/m.ppm"
+}
+wait_menu_up() {
+    local i
+    for ((i = 0; i < ${2:-20} * 4; i++)); do
+        menu_up "$1" && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+# Where the pieces stand in window $1 now, as count and centre of their
+# pixels: "ball right-paddle left-paddle", three numbers each.
+pieces() {
+    snap "$1" "$WORK/p.ppm"
+    pixels "$WORK/p.ppm" |
+        awk 'function put(i) { printf "%d %d %d ", n[i], n[i] ? x[i] / n[i] : -1, n[i] ? y[i] / n[i] : -1 }
+            $2 >= 60 {
+                r = $3; g = $4; b = $5; i = 0
+                if ('"$BALL"') i = 1
+                else if ($1 >= 760 && '"$BLUE"') i = 2
+                else if ($1 < 40 && '"$RED"') i = 3
+                if (i) { n[i]++; x[i] += $1; y[i] += $2 }
+            }
+            END { put(1); put(2); put(3); print "" }'
+}
+
+# The white of the labels over the court, left part and right part: "n n".
+labels() {
+    convert "$1" -crop 160x40+0+0 +repage "$WORK/l.png"
+    convert "$1" -crop 160x40+640+0 +repage "$WORK/r.png"
+    echo "$(where "$WORK/l.png" "$WHITE" | cut -d' ' -f1) $(where "$WORK/r.png" "$WHITE" | cut -d' ' -f1)"
+}
+
+hold() {  # key, seconds
+    xdotool keydown --window "$id" "$1"
+    sleep "$2"
+    xdotool keyup --window "$id" "$1"
+}
+
+# Plays one match from the menu: $1 the line's click position, $2 the
+# left side's up key (or "" when the computer steers it), $3 its name. Then
+# Escape, and pictures until the menu is back: at least $4 of them show the
+# court darkened, the darkest to $5 of its brightness or less.
+play() {
+    local line=$1 leftUp=$2
+    xdotool mousemove --window "$id" ${line} click 1
+    sleep 0.5
+    menu_up "$id" && fail "$3: the menu still shows after the click"
+    snap "$id" "$WORK/start.png"
+    read -r l r < <(labels "$WORK/start.png")
+    [ "$l" -gt 30 ] && [ "$r" -gt 30 ] || fail "$3: no labels above the court ($l, $r)"
+
+    read -r b1 bx1 by1 rn1 rx1 ry1 ln1 lx1 ly1 < <(pieces "$id")
+    sleep 0.3
+    read -r b2 bx2 by2 rn2 rx2 ry2 ln2 lx2 ly2 < <(pieces "$id")
+    [ "$b1" -gt 50 ] && [ "$b2" -gt 50 ] || fail "$3: no ball ($b1, $b2 pixels)"
+    [ "$bx1,$by1" != "$bx2,$by2" ] || fail "$3: the ball stands still at $bx1,$by1"
+    [ "$rn1" -gt 100 ] && [ "$ln1" -gt 100 ] || fail "$3: paddles missing ($rn1, $ln1 pixels)"
+    [ "$rx2" -gt 770 ] && [ "$lx2" -lt 30 ] || fail "$3: paddles at x $rx2 and $lx2"
+
+    hold Up 0.6
+    read -r _ _ _ _ _ ry3 _ _ ly3 < <(pieces "$id")
+    [ $((ry2 - ry3)) -gt 10 ] || fail "$3: the right paddle did not follow Up ($ry2 -> $ry3)"
+    hold Down 0.3
+    read -r _ _ _ _ _ ry4 _ _ _ < <(pieces "$id")
+    [ $((ry4 - ry3)) -gt 10 ] || fail "$3: the right paddle did not follow Down ($ry3 -> $ry4)"
+    if [ -n "$leftUp" ]; then
+        hold "$leftUp" 0.6
+        read -r _ _ _ _ _ _ _ _ ly4 < <(pieces "$id")
+        [ $((ly3 - ly4)) -gt 10 ] || fail "$3: the left paddle did not follow $leftUp ($ly3 -> $ly4)"
+    fi
+
+    snap "$id" "$WORK/before.png"
+    local lit i shots dark=0 darkest b t0
+    lit=$(brightness "$WORK/before.png")
+    darkest=$lit
+    t0=$(date +%s%N)
+    hold Escape 0.05
+    # Pictures as fast as they come, until the menu is back.
+    for ((shots = 1; ; shots++)); do
+        snap "$id" "$WORK/f$shots.ppm"
+        title_yellow "$WORK/f$shots.ppm" && break
+        [ "$shots" -lt 100 ] || fail "$3: no menu after the fade"
+    done
+    FADE_MS=$((($(date +%s%N) - t0) / 1000000))
+    for ((i = 1; i < shots; i++)); do
+        b=$(brightness "$WORK/f$i.ppm")
+        awk -v a="$lit" -v b="$b" 'BEGIN { exit !(b < a * 0.9) }' && dark=$((dark + 1))
+        darkest=$(awk -v a="$darkest" -v b="$b" 'BEGIN { print (b < a ? b : a) }')
+    done
+    echo "$3: $dark darkened pictures in $((shots - 1)), the darkest $darkest (lit $lit)" >&2
+    [ "$dark" -ge "$4" ] || fail "$3: $dark darkened pictures of the court in $((shots - 1)) before the menu"
+    awk -v d="$darkest" -v a="$lit" -v w="$5" 'BEGIN { exit !(d <= a * w) }' || fail "$3: darkest picture $darkest, lit $lit"
+    kill -0 "$GAME_PID" 2>/dev/null || fail "$3: the game ended"
+}
+
+start_game "$game"
+answer alt+n
+id=$(wait_window Rallyo) || fail "no game window: $(cat "$WORK/err")"
+wait_menu_up "$id" 20 || fail "no menu after the intro"
+# 20 points to win, so that no match ends before its Escape.
+for ((i = 0; i < 3; i++)); do
+    xdotool mousemove --window "$id" 100 492 click 1
+    sleep 0.1
+done
+
+# Against the computer the fade takes at least 10 x 150 + 300 ms, long
+# enough to be seen darkening even on a busy machine. The two-player fade
+# is over in about a third of a second and may fall between two pictures;
+# its steps and its black end are measured in the screen tests.
+play "100 441" "" "P1 vs CPU" 2 0.5
+cpu=$FADE_MS
+[ "$cpu" -ge 1800 ] || fail "the fade against the computer took $cpu ms, not 10 x 150 + 300"
+play "100 465" w "P1 vs P2" 0 1
+two=$FADE_MS
+
+xdotool mousemove --window "$id" 100 515 click 1
+wait_game 10 || fail "Quit did not end the game"
+[ "$GAME_STATUS" -eq 0 ] || fail "status $GAME_STATUS after Quit"
+[ ! -s "$WORK/err" ] || fail "unexpected stderr: $(cat "$WORK/err")"
+echo "match: ok (back in the menu $cpu ms after Escape against the computer, $two ms for two players)"
