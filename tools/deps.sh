@@ -3,7 +3,7 @@
 # also to be tested ("test"), asking apt only for what is missing.
 set -eu
 build="cmake g++ pkg-config libsdl1.2-compat-dev libglu1-mesa-dev libgtk-3-dev"
-tests="libgtest-dev xvfb xauth xdotool imagemagick
+tests="libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
        dpkg-dev desktop-file-utils appstream groff-base man-db"
 want=$build
 [ "${1:-play}" = test ] && want="$build $tests"

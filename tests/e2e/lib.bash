@@ -63,3 +63,44 @@ pixel() {
 }
 
 BANNER=$(printf 'Gre dedykuje mojej ukochanej *: Zorince :*\nGra sciagnieta z https://rallyo.example.org/')
+
+# Saves the picture of window $1 to the file $2. (import waits for ever on
+# a window that has gone.)
+shoot() {
+    timeout 10 import -window "$1" "$2" 2>/dev/null
+}
+
+# The text of a picture ($1) in the rectangle x y w h ($2 to $5): prints the
+# number of yellow and of red pixels, as "yellow red".
+ink() {
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -depth 8 txt:- |
+        awk -F'[(),]' 'NR > 1 && $3 >= 160 && $5 < 90 {
+                           if ($4 >= $3 * 3 / 4) yellow++; else if ($4 < 60) red++
+                       }
+                       END { print yellow + 0, red + 0 }'
+}
+
+# Waits up to $2 seconds (default 20) for window $1 to show the menu: its
+# yellow title in the top left corner.
+wait_menu() {
+    local i n
+    for ((i = 0; i < ${2:-20} * 5; i++)); do
+        shoot "$1" "$WORK/menu.png"
+        read -r n _ < <(ink "$WORK/menu.png" 20 15 95 25)
+        [ "${n:-0}" -gt 40 ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# Asks window $1 to close, as a window manager's close button does.
+wm_close() {
+    "${WMCLOSE:?the path of the wmclose helper}" "$1"
+}
+
+# Checks that window $1 is 800 x 600.
+check_size() {
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=[0-9]+$')"
+    [ "${WIDTH:-}x${HEIGHT:-}" = 800x600 ] || fail "window is ${WIDTH:-?}x${HEIGHT:-?}, not 800x600"
+}

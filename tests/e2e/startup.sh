@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up as a player meets it: the banner on the console before the
-# question, the question's two answers, and no display at all.
+# question, the question's two answers each opening the 800 x 600 window,
+# and no display at all.
 set -u
 game=$(realpath "$1")
 . "$(dirname "$0")/lib.bash"
@@ -11,7 +12,18 @@ for key in Return alt+n; do
     wait_window 'Fullscreen\?' >/dev/null || fail "no question ($key)"
     [ "$(cat "$WORK/out")" = "$BANNER" ] || fail "banner before the question: $(od -c "$WORK/out" | head)"
     answer "$key"
-    wait_game 30 || fail "game did not end after start-up ($key)"
+    id=$(wait_window Rallyo) || fail "no game window after $key"
+    check_size "$id"
+    if [ "$key" = Return ]; then
+        # Full screen: the picture is scaled to the screen, so clicks miss
+        # their lines; close the window instead.
+        sleep 1
+        wm_close "$id" || fail "could not ask the window to close"
+    else
+        wait_menu "$id" || fail "no menu after $key"
+        xdotool mousemove --window "$id" 100 515 click 1
+    fi
+    wait_game 30 || fail "game did not end after $key"
     [ "$GAME_STATUS" -eq 0 ] || fail "status $GAME_STATUS after $key: $(cat "$WORK/err")"
     cmp -s "$WORK/out" <(printf '%s' "$BANNER") || fail "banner bytes after $key"
     [ ! -s "$WORK/err" ] || fail "unexpected stderr: $(cat "$WORK/err")"
