@@ -4,7 +4,8 @@
 set -eu
 build="cmake g++ pkg-config libsdl1.2-compat-dev libglu1-mesa-dev libgtk-3-dev"
 tests="libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
-       dpkg-dev desktop-file-utils appstream groff-base man-db"
+       dpkg-dev desktop-file-utils appstream groff-base man-db
+       clang libclang-rt-14-dev"
 want=$build
 [ "${1:-play}" = test ] && want="$build $tests"
 
