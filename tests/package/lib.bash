@@ -11,12 +11,15 @@ count() {
         END { print n + 0 }'
 }
 
-# Waits up to $3 tenths of a second until the game window $1 shows at least
+# Waits up to $3 seconds until the game window $1 shows at least
 # $4 pixels of colour $5 in the area $2; the last picture stays in $SHOT.
+# import never returns once the window is gone, hence the game check and the
+# time limit.
 wait_colour() {
-    local i
-    for ((i = 0; i < $3; i++)); do
-        import -window "$1" "$SHOT" 2>/dev/null &&
+    local end=$((SECONDS + $3))
+    while ((SECONDS < end)); do
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended early: $(cat "$WORK/err")"
+        timeout 10 import -window "$1" "$SHOT" 2>/dev/null &&
             [ "$(count "$SHOT" "$2" "$5")" -ge "$4" ] && return 0
         sleep 0.1
     done
@@ -33,11 +36,11 @@ play_to_quit() {
     start_game "$1"
     answer alt+n
     win=$(wait_window Rallyo) || fail "no game window: $(cat "$WORK/err")"
-    wait_colour "$win" $title 150 30 yellow || fail "no menu title within 15 s: $(cat "$WORK/err")"
+    wait_colour "$win" $title 15 30 yellow || fail "no menu title within 15 s: $(cat "$WORK/err")"
     [ "$(count "$SHOT" $quit yellow)" -ge 15 ] || fail "menu without a yellow Quit line"
     [ -z "${KEEP_MENU_SHOT:-}" ] || cp "$SHOT" "$KEEP_MENU_SHOT"
     xdotool mousemove --window "$win" 97 517
-    wait_colour "$win" $quit 50 15 red || fail "Quit does not turn red under the pointer"
+    wait_colour "$win" $quit 5 15 red || fail "Quit does not turn red under the pointer"
     xdotool click 1
     wait_game 20 || fail "still running 20 s after Quit"
     [ "$GAME_STATUS" -eq 0 ] || fail "status $GAME_STATUS after Quit: $(cat "$WORK/err")"
