@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Both matches as players meet them: from the menu into a match, the ball
 # flying, the paddles answering their keys, Escape, the fade to black and
-# the menu back; then "Quit".
+# the menu back; then the window closed during a match.
 set -u
 game=$(realpath "$1")
 . "$(dirname "$0")/lib.bash"
@@ -157,8 +157,13 @@ cpu=$FADE_MS
 play "100 465" w "P1 vs P2" 0 1
 two=$FADE_MS
 
-xdotool mousemove --window "$id" 100 515 click 1
-wait_game 10 || fail "Quit did not end the game"
-[ "$GAME_STATUS" -eq 0 ] || fail "status $GAME_STATUS after Quit"
+# Closing the window in the middle of a match ends the game at once.
+xdotool mousemove --window "$id" 100 441 click 1
+sleep 1
+snap "$id" "$WORK/third.ppm"
+title_yellow "$WORK/third.ppm" && fail "no third match"
+wm_close "$id" || fail "could not ask the window to close"
+wait_game 2 || fail "the game did not end when its window was closed during a match"
+[ "$GAME_STATUS" -eq 0 ] || fail "status $GAME_STATUS after the window was closed during a match"
 [ ! -s "$WORK/err" ] || fail "unexpected stderr: $(cat "$WORK/err")"
 echo "match: ok (back in the menu $cpu ms after Escape against the computer, $two ms for two players)"
