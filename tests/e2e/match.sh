@@ -111,6 +111,9 @@ play() {
         hold "$leftUp" 0.6
         read -r _ _ _ _ _ _ _ _ ly4 < <(pieces "$id")
         [ $((ly3 - ly4)) -gt 10 ] || fail "$3: the left paddle did not follow $leftUp ($ly3 -> $ly4)"
+    else
+        # Some three seconds in, the ball has been on the computer's half.
+        [ "$ly3" != "$ly1" ] || fail "$3: the computer's paddle never moved from $ly1"
     fi
 
     snap "$id" "$WORK/before.png"
