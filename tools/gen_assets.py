@@ -312,22 +312,28 @@ def build_background():
     line = COURT_LINE
     dim_line = mix(COURT, COURT_LINE, 0.45)
 
-    # outer border
-    d.rectangle([inset, inset, W - inset - 1, H - inset - 1], outline=line, width=lw)
+    # The quad runs from court y 5.0 down to -6.5, and the ball bounces at
+    # 4.9 and -6.1 and is served from 0: the border lies on those walls and
+    # the centre spot on the serve.
+    def court_y(y):
+        return (5.0 - y) / 11.5 * H
+
+    top, bottom = court_y(4.9) - lw / 2, court_y(-6.1) + lw / 2
+    d.rectangle([inset, top, W - inset - 1, bottom], outline=line, width=lw)
     # lane lines (dashed) in front of the paddles
     dash, gap = 14 * ss, 10 * ss
     for fx in (lane, 1 - lane):
         x = X(fx)
-        y = inset + lw
-        while y < H - inset - lw:
-            y2 = min(y + dash, H - inset - lw)
+        y = top + lw
+        while y < bottom - lw:
+            y2 = min(y + dash, bottom - lw)
             d.rectangle([x - thin / 2, y, x + thin / 2, y2], fill=dim_line)
             y += dash + gap
     # centre line: a double "net" line
-    cx, cy = W / 2.0, H / 2.0
-    d.rectangle([cx - lw * 0.5, inset, cx + lw * 0.5, H - inset], fill=line)
+    cx, cy = W / 2.0, court_y(0.0)
+    d.rectangle([cx - lw * 0.5, top, cx + lw * 0.5, bottom], fill=line)
     for off in (-lw * 2.2, lw * 2.2):
-        d.rectangle([cx + off - thin / 2, inset, cx + off + thin / 2, H - inset], fill=dim_line)
+        d.rectangle([cx + off - thin / 2, top, cx + off + thin / 2, bottom], fill=dim_line)
     # centre circle and spot
     r = 72 * ss
     d.ellipse([cx - r, cy - r, cx + r, cy + r], outline=line, width=int(thin * 1.5))
@@ -339,7 +345,7 @@ def build_background():
     # short ticks on the border at the quarter marks
     for fx in (0.25, 0.75):
         x = X(fx)
-        for y0, y1 in ((inset, inset + 16 * ss), (H - inset - 16 * ss, H - inset)):
+        for y0, y1 in ((top, top + 16 * ss), (bottom - 16 * ss, bottom)):
             d.rectangle([x - thin / 2, y0, x + thin / 2, y1], fill=line)
 
     out = img.resize((512, 512), Image.LANCZOS)
