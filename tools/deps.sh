@@ -5,7 +5,7 @@ set -eu
 build="cmake g++ pkg-config libsdl1.2-compat-dev libglu1-mesa-dev libgtk-3-dev"
 tests="libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
        dpkg-dev desktop-file-utils appstream groff-base man-db
-       clang libclang-rt-14-dev"
+       clang libclang-rt-14-dev valgrind"
 want=$build
 [ "${1:-play}" = test ] && want="$build $tests"
 
