@@ -40,9 +40,9 @@ cmake --build "$fuzz" --target bitmap_fuzz -j"$(nproc)"
 found=$(mktemp -d)
 trap 'rm -rf "$found"' EXIT
 # A few bytes of run-length data may rightly describe the largest picture the
-# GL takes; the loaders then need some 3 GB for a moment, which is no finding.
+# GL takes; the loaders then need some 3 GB and many seconds, which is no finding.
 status=0
-"${xrun[@]}" "$root/$fuzz/fuzz/bitmap_fuzz" -max_total_time=60 -timeout=60 -rss_limit_mb=8192 \
+"${xrun[@]}" "$root/$fuzz/fuzz/bitmap_fuzz" -max_total_time=60 -timeout=120 -rss_limit_mb=8192 \
     -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$found/" "$found" "$root/fuzz/corpus" \
     >"$found/log" 2>&1 || status=$?
 grep -E '^(stat::|Done|INFO: Seed)' "$found/log" || true
