@@ -128,8 +128,9 @@ TEST_F(Intro, FramesSlowerThanAStepMakeOneStepEverySecondFrame)
     const std::vector<int> at = changes(frames);
     ASSERT_EQ(at.size(), 19u);
     for (size_t i = 1; i < at.size(); i++) {
-        if (i != 10)  // across the hold
+        if (i != 10) {  // across the hold
             EXPECT_EQ(at[i] - at[i - 1], 2) << i;
+        }
     }
     EXPECT_EQ(at[0], 2);
     EXPECT_EQ(at[10] - at[9], 5 + 2);  // 500 ms of hold in five frames, then a rising step
