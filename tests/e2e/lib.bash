@@ -13,6 +13,9 @@ start_x() {
     rm -f "$fifo"
     export DISPLAY=":$num"
     WORK=$(mktemp -d)
+    # GTK and SDL look for a runtime folder and complain on stderr without one.
+    export XDG_RUNTIME_DIR="$WORK/xdg"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
     trap 'kill $GAME_PID $XVFB_PID 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
 }
 
@@ -22,10 +25,11 @@ start_game() {
     GAME_PID=$!
 }
 
-# Waits up to $2 seconds (default 20) for a window named $1; prints its id.
+# Waits up to $2 seconds (default 60: a sanitized build on a busy machine
+# starts slowly) for a window named $1; prints its id.
 wait_window() {
     local i id
-    for ((i = 0; i < ${2:-20} * 10; i++)); do
+    for ((i = 0; i < ${2:-60} * 10; i++)); do
         id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
@@ -36,10 +40,19 @@ wait_window() {
 # Answers the full-screen question: Return is Yes, alt+n is No.
 answer() {
     local box
+    local try i
     box=$(wait_window 'Fullscreen\?') || fail "no Fullscreen? question"
-    xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
-    sleep 0.3
-    xdotool key --window "$box" "$1"
+    # A key sent before the box takes input is lost; send again until it goes.
+    for ((try = 0; try < 5; try++)); do
+        xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null
+        sleep 0.3
+        xdotool key --window "$box" "$1" 2>/dev/null
+        for ((i = 0; i < 50; i++)); do
+            xdotool search --onlyvisible --name '^Fullscreen\?$' >/dev/null 2>&1 || return 0
+            sleep 0.1
+        done
+    done
+    fail "the question did not take the answer $1"
 }
 
 # Waits up to $1 seconds for the game to end; its status in GAME_STATUS.
