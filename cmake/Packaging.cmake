@@ -69,4 +69,5 @@ include(CPack)
 if(RALLYO_TESTS)
   add_test(NAME package.prefix COMMAND bash tests/package/prefix.sh ${PROJECT_BINARY_DIR}
            WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  set_property(TEST package.prefix PROPERTY RUN_SERIAL TRUE)  # it plays the game too
 endif()
