@@ -4,12 +4,11 @@
 // taken after the step that started them.
 #include "shell/intro.h"
 
+#include "game/match.h"
 #include "gfx/loader.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
-#include <cstdlib>
-#include <cstring>
 
 namespace intro {
 int introtex;
@@ -82,15 +81,8 @@ void intro()
         if (zmiennik == 2 && przy1 >= 1)
             done2 = 1;
 
-        SDL_Event event;
-        memset(&event, 0, sizeof event);
-        while (SDL_PollEvent(&event)) {
-            // Once SDL is shut down there is no window to draw in or poll.
-            if (event.type == SDL_QUIT) {
-                SDL_Quit();
-                exit(0);
-            }
-        }
+        // Keys and clicks are let go by; only a closed window counts.
+        drainEvents();
     }
 }
 }  // namespace intro
