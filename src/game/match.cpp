@@ -1,11 +1,11 @@
 // The rules of a match, shared by both modes.
 #include "game/match.h"
 
+#include "game/events.h"
 #include "game/state.h"
 
 #include <SDL.h>
 #include <cstdlib>
-#include <cstring>
 
 void paddleUp(float& top, float& bottom)
 {
@@ -25,20 +25,6 @@ void paddleDown(float& top, float& bottom)
     if (bottom < -6.1) {
         top = top + 0.06;
         bottom = bottom + 0.06;
-    }
-}
-
-void drainEvents()
-{
-    SDL_Event event;
-    memset(&event, 0, sizeof event);
-    while (SDL_PollEvent(&event)) {
-        // Nothing may touch SDL or GL once it is shut down; the player
-        // closed the window, so the game is over.
-        if (event.type == SDL_QUIT) {
-            SDL_Quit();
-            exit(0);
-        }
     }
 }
 

@@ -17,9 +17,6 @@ extern const Mode computer;    // gra2's
 void paddleUp(float& top, float& bottom);
 void paddleDown(float& top, float& bottom);
 
-// Takes every pending event; a closed window ends the program.
-void drainEvents();
-
 void matchStart();
 void frame(const Mode& mode);  // one simulated frame, drawn before it is simulated
 // A whole match from the serve to the end of its fade.

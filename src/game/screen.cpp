@@ -1,7 +1,7 @@
 // The match as the player sees it, and the fade that closes it.
 #include "game/screen.h"
 
-#include "game/match.h"
+#include "game/events.h"
 #include "game/state.h"
 #include "gfx/gprint.h"
 #include "gfx/loader.h"
