@@ -137,6 +137,14 @@ Bytes noise(size_t n, uint32_t seed, const char* start = "")
     return b;
 }
 
+Bytes fromHex(const char* hex)
+{
+    Bytes b;
+    for (; hex[0] && hex[1]; hex += 2)
+        b.push_back(Uint8(std::stoi(std::string(hex, 2), nullptr, 16)));
+    return b;
+}
+
 enum Kind { File, Missing, Folder };
 
 struct Case {
@@ -207,7 +215,13 @@ std::vector<Case> table()
         shows("width 2", picture(2, 3)),
         shows("width 3", picture(3, 3)),
         refused("65535 x 65535 with a few bytes of pixels", withSides(good, 65535, 65535), "larger than"),
-        refused("the largest side this GL takes, with a few bytes of pixels",
+        // Run-length files are small whatever size they claim; SDL would
+        // decode the claim. The first is a fuzzer's find, byte for byte.
+        refused("RLE4 claiming 16194 x 16194 in 31 bytes", fromHex("424d00000000210000010000000028000000423f0000423f00000130040002"),
+                "16194 x 16194 pixels, larger than"),
+        refused("RLE8 claiming 16384 x 16384", withSides(runLength(picture(9, 3, 8)), 16384, 16384), "larger than"),
+        refused("4097 wide, run-length packed", withSides(runLength(picture(9, 3, 8)), 4097, 3), "larger than"),
+        refused("the largest side this game takes, with a few bytes of pixels",
                 withSides(good, uint32_t(largestTextureSide()), uint32_t(largestTextureSide())),
                 "too short"),
         refused("negative width", withSides(good, uint32_t(-4), 4), "nothing to show"),

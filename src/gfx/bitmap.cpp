@@ -14,12 +14,16 @@ static const Uint32 bgrRed = 0xFF0000, bgrGreen = 0x00FF00, bgrBlue = 0x0000FF;
 static const Uint32 bgrRed = 0x0000FF, bgrGreen = 0x00FF00, bgrBlue = 0xFF0000;
 #endif
 
-// No context answers 0; 4096 is what every GL since the late nineties takes.
+// No picture of the game is over 512 pixels a side. A few bytes of run-length
+// data can claim any size, and SDL decodes whatever is claimed, so the bound
+// is what keeps a hostile file's cost at 112 MB: a 4096 x 4096 surface and its
+// RGBA copy. A GL that takes less (or no context, which answers 0) lowers it.
 int largestTextureSide()
 {
+    const int ours = 4096;
     GLint side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
-    return side > 0 ? side : 4096;
+    return side > 0 && side < ours ? side : ours;
 }
 
 static bool isBgr24(const SDL_Surface* s)
@@ -103,7 +107,7 @@ static void judgeHeader(SDL_RWops* file, char* why, size_t room)
         return;
     }
     if (w > largest || h > largest) {
-        snprintf(why, room, "the picture is %d x %d pixels, larger than the %d this OpenGL takes", w, h,
+        snprintf(why, room, "the picture is %d x %d pixels, larger than the %d a side this game takes", w, h,
                  largest);
         return;
     }

@@ -11,10 +11,10 @@ struct BitmapMessages {
 // Decodes a BMP file and rewrites its pixels in place for glTexImage2D:
 // rows from the bottom of the picture up, each pixel red, green, blue.
 // Pictures of another depth are brought to 24 bits first; pictures larger
-// than the GL takes are refused before anything of ours is allocated.
+// than largestTextureSide() are refused before anything of ours is allocated.
 // Returns null after writing one line to stderr.
 SDL_Surface* readBitmap(const char* path, const BitmapMessages& say);
 
-// The largest side a texture may have: what the current GL context
-// reports, or a safe bound when there is no context yet.
+// The largest side a picture may have: 4096, or less where the current GL
+// context takes less.
 int largestTextureSide();

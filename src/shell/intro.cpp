@@ -4,7 +4,7 @@
 // taken after the step that started them.
 #include "shell/intro.h"
 
-#include "game/match.h"
+#include "game/events.h"
 #include "gfx/loader.h"
 
 #include <SDL.h>

@@ -65,7 +65,7 @@ done
 
 # The menu is up, drawn without its pictures: the background quad in plain white.
 [ "$(pixel 612 468)" = "255,255,255" ] || fail "no plain menu background: $(pixel 612 468)"
-# A header believed would cost 800 MB at the least (the largest side the GL
-# takes, squared); the rest is the allocator's business, more so under ASan.
+# A header believed would cost 112 MB (the largest side the game takes,
+# squared, as a surface and its RGBA copy); the rest is the allocator's business, more so under ASan.
 [ "$broken" -lt $((normal + 262144)) ] || fail "peak memory $broken kB against $normal kB for a normal start"
 echo "badgfx: ok (peak $broken kB, a normal start $normal kB)"
