@@ -32,26 +32,5 @@ cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$flag
 cmake --build "$asan" -j"$(nproc)"
 "${xrun[@]}" ctest --test-dir "$asan" --output-on-failure -j2
 
-# The fuzzer changes into a folder of its own: every path it gets is absolute.
-fuzz=build/fuzz
-cmake -S . -B "$fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRALLYO_FUZZ=ON \
-    -DRALLYO_TESTS=OFF >/dev/null
-cmake --build "$fuzz" --target bitmap_fuzz -j"$(nproc)"
-found=$(mktemp -d)
-trap 'rm -rf "$found"' EXIT
-# A few bytes of run-length data may rightly describe the largest picture the
-# GL takes; the loaders then need some 3 GB and many seconds, which is no finding.
-status=0
-"${xrun[@]}" "$root/$fuzz/fuzz/bitmap_fuzz" -max_total_time=60 -timeout=120 -rss_limit_mb=8192 \
-    -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$found/" "$found" "$root/fuzz/corpus" \
-    >"$found/log" 2>&1 || status=$?
-grep -E '^(stat::|Done|INFO: Seed)' "$found/log" || true
-if [ "$status" -ne 0 ]; then
-    tail -n 60 "$found/log"
-    echo "bitmap fuzzer: finding (status $status); the input is in the log above"
-    for crash in "$found"/crash-* "$found"/leak-* "$found"/oom-* "$found"/timeout-*; do
-        [ -f "$crash" ] && { echo "$crash:"; od -A d -t x1 "$crash" | head -n 40; }
-    done
-    exit 1
-fi
-echo "bitmap fuzzer: no finding"
+# A minute of the bitmap fuzzer under the same sanitizers.
+tools/fuzz.sh 60
