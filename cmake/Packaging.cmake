@@ -15,19 +15,24 @@ if(WIN32)
   return()
 endif()
 
-set(RALLYO_BINDIR bin)
+# Debian keeps games in /usr/games (tools/package.sh asks for games); bin
+# is on everyone's PATH for any other prefix.
+set(RALLYO_BINDIR bin CACHE STRING "Where the launcher goes, relative to the prefix")
 set(RALLYO_LIBEXECDIR lib/rallyo)
 set(RALLYO_DATADIR share/rallyo)
-set(RALLYO_BIN_TO_PREFIX ..)
+set(RALLYO_DOCDIR share/doc/rallyo)
+file(RELATIVE_PATH RALLYO_BIN_TO_PREFIX /prefix/${RALLYO_BINDIR} /prefix)
 
 configure_file(data/rallyo.in ${PROJECT_BINARY_DIR}/launcher/rallyo @ONLY)
 
-# Debian ships manual pages compressed; man reads them either way.
-add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/rallyo.6.gz
-  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/data/rallyo.6 > ${PROJECT_BINARY_DIR}/rallyo.6.gz
-  DEPENDS data/rallyo.6
-  VERBATIM)
-add_custom_target(rallyo_manpage ALL DEPENDS ${PROJECT_BINARY_DIR}/rallyo.6.gz)
+# Debian ships manual pages and changelogs compressed, without timestamps.
+foreach(page rallyo.6 changelog)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${page}.gz
+    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/data/${page} > ${PROJECT_BINARY_DIR}/${page}.gz
+    DEPENDS data/${page}
+    VERBATIM)
+endforeach()
+add_custom_target(rallyo_docs ALL DEPENDS ${PROJECT_BINARY_DIR}/rallyo.6.gz ${PROJECT_BINARY_DIR}/changelog.gz)
 
 install(TARGETS rallyo RUNTIME DESTINATION ${RALLYO_LIBEXECDIR})
 install(PROGRAMS ${PROJECT_BINARY_DIR}/launcher/rallyo DESTINATION ${RALLYO_BINDIR})
@@ -39,6 +44,7 @@ install(FILES data/rallyo.desktop DESTINATION share/applications)
 install(FILES data/rallyo.png DESTINATION share/icons/hicolor/32x32/apps)
 install(FILES data/org.example.rallyo.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${PROJECT_BINARY_DIR}/rallyo.6.gz DESTINATION share/man/man6)
+install(FILES data/copyright ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${RALLYO_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rallyo)

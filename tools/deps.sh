@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs to build and run ("play") or
-# also to be tested ("test"), asking apt only for what is missing.
+# Installs the Debian packages the game needs to build and run ("play"), to
+# be packaged ("package") or also to be tested ("test"), asking apt only for
+# what is missing.
 set -eu
 build="cmake g++ pkg-config libsdl1.2-compat-dev libglu1-mesa-dev libgtk-3-dev"
-tests="libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
-       dpkg-dev desktop-file-utils appstream groff-base man-db
+package="dpkg-dev"
+tests="$package lintian openbox libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
+       desktop-file-utils appstream groff-base man-db
        clang libclang-rt-14-dev valgrind"
 want=$build
-[ "${1:-play}" = test ] && want="$build $tests"
+case ${1:-play} in
+package) want="$build $package" ;;
+test) want="$build $tests" ;;
+esac
 
 missing=""
 for p in $want; do
@@ -18,5 +23,5 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing:$missing"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+$sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq $missing

@@ -12,14 +12,9 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 apt_get() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@"; }
 
-build=$PWD/build/package
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DRALLYO_TESTS=OFF >/dev/null || fail "configure"
-cmake --build "$build" -j2 >/dev/null || fail "build"
-rm -f "$build"/rallyo_*.deb
-(cd "$build" && cpack -G DEB >/dev/null) || fail "cpack"
-version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
-deb=$build/rallyo_${version}_$(dpkg --print-architecture).deb
-[ -f "$deb" ] || fail "no $deb: $(ls "$build"/*.deb 2>&1)"
+mkdir -p build
+deb=$(tools/package.sh 2>"$PWD/build/package.log") || { cat build/package.log; fail "building the package"; }
+[ -f "$deb" ] || fail "no $deb"
 echo "== $(basename "$deb")"
 dpkg-deb -c "$deb"
 dpkg-deb -f "$deb" Package Version Section Depends
@@ -44,11 +39,16 @@ trap 'kill $GAME_PID $XVFB_PID 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"; ap
 dpkg-query -W -f='${Status}' rallyo | grep -q "ok installed" || fail "not installed after apt"
 dpkg -L rallyo >"$WORK/list"
 
-[ "$(command -v rallyo)" = /usr/bin/rallyo ] || fail "rallyo on the PATH is $(command -v rallyo)"
+# Debian gives users /usr/games on their PATH (root's has it not).
+PATH=$PATH:/usr/games
+[ "$(command -v rallyo)" = /usr/games/rallyo ] || fail "rallyo on the PATH is $(command -v rallyo)"
 desktop-file-validate /usr/share/applications/rallyo.desktop || fail "installed desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/org.example.rallyo.metainfo.xml >/dev/null ||
     fail "installed metainfo"
 [ -f /usr/share/icons/hicolor/32x32/apps/rallyo.png ] || fail "no icon for Icon=rallyo"
+cmp -s /usr/share/doc/rallyo/copyright data/copyright || fail "no copyright file as written"
+zcat /usr/share/doc/rallyo/changelog.gz | dpkg-parsechangelog -l- -SVersion | grep -qxF "$(dpkg-deb -f "$deb" Version)" ||
+    fail "the changelog's newest entry is not this version"
 [ "$(man -w 6 rallyo 2>&1)" = /usr/share/man/man6/rallyo.6.gz ] || fail "man 6 rallyo: $(man -w 6 rallyo 2>&1)"
 
 # The menu entry's command, from a folder that is neither the source tree

@@ -22,6 +22,8 @@ cmake --install "$build" --prefix "$WORK/first" >/dev/null || fail "cmake --inst
 (cd "$WORK/first" && find . -type f -printf '%m %p\n' | sort) >"$WORK/files"
 diff -u - "$WORK/files" <<'LIST' || fail "installed files differ (above)"
 644 ./share/applications/rallyo.desktop
+644 ./share/doc/rallyo/changelog.gz
+644 ./share/doc/rallyo/copyright
 644 ./share/icons/hicolor/32x32/apps/rallyo.png
 644 ./share/man/man6/rallyo.6.gz
 644 ./share/metainfo/org.example.rallyo.metainfo.xml
