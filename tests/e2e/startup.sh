@@ -12,7 +12,7 @@ for key in Return alt+n; do
     wait_window 'Fullscreen\?' >/dev/null || fail "no question ($key)"
     [ "$(cat "$WORK/out")" = "$BANNER" ] || fail "banner before the question: $(od -c "$WORK/out" | head)"
     answer "$key"
-    id=$(wait_window Rallyo) || fail "no game window after $key"
+    id=$(wait_window Rallyo) || fail "no game window after $key: $(cat "$WORK/err")"
     check_size "$id"
     if [ "$key" = Return ]; then
         # Full screen: the picture is scaled to the screen, so clicks miss
