@@ -6,12 +6,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 tools/deps.sh test
 
-xrun=()
-[ -n "${DISPLAY:-}" ] || xrun=(xvfb-run -a -s "-screen 0 1024x768x24")
-
-export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+. tools/sanitizers.bash
 
 # Mesa unloads its GL driver when SDL_Quit closes the display, and what the
 # driver still held then is traced to nobody: LeakSanitizer reports it under

@@ -11,11 +11,7 @@ root=$PWD
 seconds=${1:-60}
 tools/deps.sh test
 
-xrun=()
-[ -n "${DISPLAY:-}" ] || xrun=(xvfb-run -a -s "-screen 0 1024x768x24")
-export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+. tools/sanitizers.bash
 
 fuzz=build/fuzz
 cmake -S . -B "$fuzz" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRALLYO_FUZZ=ON \

@@ -33,13 +33,20 @@ title="25 17 85 21" quit="67 505 60 21"
 scaled() { set -- $1; echo "$(($1 * 128 / 100)) $(($2 * 128 / 100)) $(($3 * 128 / 100)) $(($4 * 128 / 100))"; }
 screen() { import -window root "$WORK/$1.png" 2>/dev/null || fail "no picture of the screen"; }
 
-for ((i = 0; i < 100; i++)); do
-    screen menu
-    read -r n _ < <(ink "$WORK/menu.png" $(scaled "$title"))
-    [ "${n:-0}" -gt 60 ] && break
-    sleep 0.2
-done
-[ "${n:-0}" -gt 60 ] || fail "no scaled menu title within 20 s"
+# Waits up to $1 seconds until the screen, saved as $2, shows more than 20
+# pixels of colour $3 (yellow or red) in the screen box $4.
+until_seen() {
+    local i yellow red
+    for ((i = 0; i < $1 * 5; i++)); do
+        screen "$2"
+        read -r yellow red < <(ink "$WORK/$2.png" $4)
+        [ "${!3}" -gt 20 ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+until_seen 20 menu yellow "$(scaled "$title")" || fail "no scaled menu title within 20 s"
 eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
 [ "$X,$Y ${WIDTH}x$HEIGHT" = "0,0 1024x768" ] || fail "the game covers $X,$Y ${WIDTH}x$HEIGHT, not the screen"
 [ "$(identify -format '%w %h' "$WORK/menu.png")" = "1024 768" ] || fail "screen picture size"
@@ -62,13 +69,7 @@ screen unscaled
 read -r _ red < <(ink "$WORK/unscaled.png" 0 400 400 300)
 [ "$red" -eq 0 ] || fail "a line turned red with the pointer at window Quit's place ($red red)"
 xdotool mousemove 124 659
-for ((i = 0; i < 25; i++)); do
-    screen hover
-    read -r _ red < <(ink "$WORK/hover.png" $(scaled "$quit"))
-    [ "$red" -gt 20 ] && break
-    sleep 0.2
-done
-[ "$red" -gt 20 ] || fail "the scaled Quit does not turn red under the pointer"
+until_seen 5 hover red "$(scaled "$quit")" || fail "the scaled Quit does not turn red under the pointer"
 [ -z "${KEEP_SHOTS:-}" ] || cp "$WORK/menu.png" "$WORK/hover.png" "$KEEP_SHOTS"
 
 xdotool click 1
