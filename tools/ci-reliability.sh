@@ -14,7 +14,8 @@ tools/deps.sh test
 # keeps it loaded to the end, so what it holds stays reachable.
 asan=build/asan
 keep=()
-dri=$(find /usr/lib -path '*/dri/swrast_dri.so' 2>/dev/null | head -n 1)
+# This machine's own architecture: the Windows tests add i386 drivers beside it.
+dri=$(find "/usr/lib/$(gcc -print-multiarch)" -path "*/dri/swrast_dri.so" 2>/dev/null | head -n 1)
 if [ -n "$dri" ]; then
     soname=$(readelf -d "$dri" | sed -n 's/.*Library soname: \[\(.*\)\]/\1/p')
     mkdir -p "$asan/keep"
