@@ -27,6 +27,12 @@ EM_ASYNC_JS(void, waitFor, (double ms), {
     await new Promise(function(resume) { setTimeout(resume, ms); });
 });
 
+// How many pictures the game has handed to the page: the page's measure of
+// the game's pace.
+EM_JS(void, countPicture, (), {
+    Module.pictures = (Module.pictures || 0) + 1;
+});
+
 namespace {
 double lastSwap = -1e9;  // when the last swap returned, in ms
 Uint32 lastTick;
@@ -40,6 +46,7 @@ extern "C" {
 void __wrap_SDL_GL_SwapBuffers(void)
 {
     __real_SDL_GL_SwapBuffers();
+    countPicture();
     const double due = lastSwap + 10;
     letThePageRun();
     for (double now = emscripten_get_now(); now < due; now = emscripten_get_now())

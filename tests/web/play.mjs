@@ -1,0 +1,314 @@
+// The web build played in Debian's headless Chromium, as a person plays it:
+// the page, the intro, the menu under the mouse, both matches at the
+// keyboard, the fade, and Quit. What the canvas shows is read back from
+// screenshots, which are kept in $RALLYO_SHOTS.
+//   node play.mjs PAGE_FOLDER
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { createServer } from 'node:http';
+import { mkdtempSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { extname, join, resolve } from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { decodePng } from './png.mjs';
+
+const folder = resolve(process.argv[2] || 'build/web');
+const shots = resolve(process.env.RALLYO_SHOTS || join(folder, '..', 'web-shots'));
+mkdirSync(shots, { recursive: true });
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const report = {};
+
+let server, browser, page, canvas, profile;
+const problems = [];  // page errors and console errors, all of the run
+
+// A static server of the page's folder, on the loopback only.
+function serve(dir) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
+  return new Promise((ready) => {
+    const s = createServer((req, res) => {
+      const name = new URL(req.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
+      try {
+        const body = readFileSync(join(dir, name.replace(/\.\.+/g, '')));
+        res.writeHead(200, { 'Content-Type': types[extname(name)] || 'application/octet-stream' });
+        res.end(body);
+      } catch {
+        res.writeHead(404);
+        res.end();
+      }
+    });
+    s.listen(0, '127.0.0.1', () => ready(s));
+  });
+}
+
+// The canvas as a picture: px(x, y) is [r, g, b] at window pixel (x, y).
+async function shot(name) {
+  const png = await canvas.screenshot(name ? { path: join(shots, name + '.png') } : {});
+  const img = decodePng(Buffer.from(png));
+  img.px = (x, y) => { const i = 3 * (y * img.width + x); return [img.rgb[i], img.rgb[i + 1], img.rgb[i + 2]]; };
+  img.at = await page.evaluate(() => performance.now());
+  return img;
+}
+
+// Count and centre of the pixels inside [x0, x1] x [y0, y1] for which test holds.
+function where(img, test, x0 = 0, y0 = 0, x1 = img.width - 1, y1 = img.height - 1) {
+  let n = 0, sx = 0, sy = 0;
+  for (let y = y0; y <= y1; y++)
+    for (let x = x0; x <= x1; x++) {
+      const [r, g, b] = img.px(x, y);
+      if (test(r, g, b)) { n++; sx += x; sy += y; }
+    }
+  return { n, x: n ? sx / n : -1, y: n ? sy / n : -1 };
+}
+const BALL = (r, g, b) => r > 180 && g > 110 && b < 100 && g < r;  // the yellow ball
+const BLUE = (r, g, b) => b > 150 && b > r + 80;                   // the right paddle
+const RED = (r, g, b) => r > 150 && r > b + 80 && g < 90;          // the left paddle
+const WHITE = (r, g, b) => r > 200 && g > 200 && b > 200;          // label glyphs
+const LIT = (r, g, b) => r > 150;                                  // yellow or red text
+const YELLOW = (r, g, b) => r > 150 && g > 150 && b < 80;
+const REDTEXT = (r, g, b) => r > 150 && g < 60 && b < 60;
+const LOGO = (r, g, b) => r > 200 && g > 90 && g < 220 && b < 90;  // the intro's orange title
+
+function mean(img, x0, y0, w, h, f) {
+  let sum = 0;
+  for (let y = y0; y < y0 + h; y++) for (let x = x0; x < x0 + w; x++) sum += f(img.px(x, y));
+  return sum / (w * h);
+}
+// The menu's yellow title where a match has its white label.
+const titleYellow = (img) => mean(img, 20, 15, 100, 25, ([r, , b]) => r - b) > 25;
+const brightness = (img) => mean(img, 100, 120, 600, 400, ([r, g, b]) => (r + g + b) / 3) / 255;
+const pieces = (img) => ({
+  ball: where(img, BALL, 0, 60, 799, 599),
+  right: where(img, BLUE, 760, 60, 799, 599),
+  left: where(img, RED, 0, 60, 39, 599),
+});
+
+async function click(x, y) {
+  const box = await canvas.boundingBox();
+  await page.mouse.click(box.x + x, box.y + y);
+}
+async function hold(key, ms) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+}
+const pictures = () => page.evaluate(() => Module.pictures || 0);
+
+async function waitMenu(seconds, keep) {
+  const shown = [];
+  for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
+    const img = await shot();
+    shown.push(img);
+    if (titleYellow(img) && where(img, YELLOW, 76, 433, 184, 449).n > 40) return { img, shown };
+  }
+  throw new Error(`no menu within ${seconds} s`);
+}
+
+// From the menu's "Escape" on: pictures as fast as they come until the menu
+// is back; how many showed the court darkened, and the darkest.
+async function fadeToMenu(name) {
+  const lit = brightness(await shot());
+  const t0 = Date.now();
+  await hold('Escape', 60);
+  const { shown } = await waitMenu(10);
+  const ms = Date.now() - t0;
+  const darkened = shown.filter((img) => !titleYellow(img) && brightness(img) < 0.9 * lit);
+  const darkest = Math.min(...shown.filter((img) => !titleYellow(img)).map(brightness));
+  if (darkened.length)
+    writeFileSync(join(shots, name + '.png'), await (async () => {
+      // The picture half way through the fade, kept for the eye.
+      const mid = darkened[Math.floor(darkened.length / 2)];
+      return encodeForEye(mid);
+    })());
+  return { lit, ms, darkened: darkened.length, darkest };
+}
+
+// A plain binary PPM of a decoded picture: enough to look at the fade later.
+function encodeForEye(img) {
+  return Buffer.concat([Buffer.from(`P6\n${img.width} ${img.height}\n255\n`), img.rgb]);
+}
+
+before(async () => {
+  server = await serve(folder);
+  profile = mkdtempSync(join(tmpdir(), 'rallyo-chromium-'));
+  browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+           '--disable-quic', `--user-data-dir=${profile}`, '--window-size=1000,1200'],
+  });
+  page = await browser.newPage();
+  await page.setViewport({ width: 1000, height: 1200 });
+  page.on('pageerror', (e) => problems.push('page error: ' + e.message));
+  page.on('console', (m) => { if (m.type() === 'error') problems.push('console: ' + m.text()); });
+  page.on('requestfailed', (r) => problems.push('request failed: ' + r.url()));
+  await page.evaluateOnNewDocument(() => {
+    window.addEventListener('DOMContentLoaded', () => {
+      const started = Module.onRuntimeInitialized;
+      Module.onRuntimeInitialized = () => { window.rallyoStarted = performance.now(); started(); };
+    });
+  });
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  canvas = await page.$('#game');
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  if (profile) rmSync(profile, { recursive: true, force: true });
+  writeFileSync(join(shots, 'report.json'), JSON.stringify(report, null, 2) + '\n');
+  console.log('measured: ' + JSON.stringify(report));
+});
+
+test('the page: the canvas, the banner under it, the keys of both modes', async () => {
+  await page.waitForFunction(() => (window.Module && Module.pictures) > 0, { timeout: 30000 });
+  const size = await canvas.evaluate((c) => [c.width, c.height, c.getBoundingClientRect().width]);
+  assert.deepEqual(size, [800, 600, 800]);
+  const console = await page.$eval('#console', (e) => e.textContent);
+  assert.equal(console, 'Gre dedykuje mojej ukochanej *: Zorince :*\nGra sciagnieta z https://rallyo.example.org/');
+  const text = await page.$eval('main', (e) => e.innerText);
+  for (const words of ['P1 vs CPU', 'P1 vs P2', 'keypad', 'w s', 'left Shift', 'Esc', 'Full screen'])
+    assert.ok(text.includes(words), `the page says nothing of "${words}"`);
+});
+
+test('the intro shows the logo for about three seconds, then the menu', async () => {
+  const started = await page.evaluate(() => window.rallyoStarted);
+  const { img, shown } = await waitMenu(15);
+  const logo = shown.map((s) => where(s, LOGO, 200, 180, 600, 320).n);
+  const brightest = Math.max(...logo);
+  assert.ok(brightest > 2000, `no logo seen before the menu (${brightest} pixels at most)`);
+  // The veil lifts and falls again: the logo is dimmer at both ends.
+  const peak = logo.indexOf(brightest);
+  assert.ok(logo[0] < brightest * 0.8 && logo[logo.length - 2] < brightest * 0.8, `logo ${logo.join(' ')}`);
+  writeFileSync(join(shots, 'intro.ppm'), encodeForEye(shown[peak]));
+  await canvas.screenshot({ path: join(shots, 'menu.png') });
+  report.introMs = Math.round(img.at - started);
+  report.introShots = shown.length;
+  assert.ok(report.introMs > 2800 && report.introMs < 8000, `intro took ${report.introMs} ms`);
+});
+
+test('the line under the pointer is red, the others yellow', async () => {
+  await click(400, 300);  // a click outside every line does nothing
+  const box = await canvas.boundingBox();
+  await page.mouse.move(box.x + 120, box.y + 441);
+  await sleep(200);
+  let img = await shot('menu-highlight');
+  assert.ok(where(img, REDTEXT, 76, 433, 184, 449).n > 40, 'P1 vs CPU is not red under the pointer');
+  assert.equal(where(img, REDTEXT, 76, 458, 202, 526).n, 0, 'another line is red');
+  assert.ok(where(img, YELLOW, 76, 458, 170, 472).n > 40, 'P1 vs P2 is not yellow');
+  await page.mouse.move(box.x + 400, box.y + 300);
+  await sleep(200);
+  img = await shot();
+  assert.equal(where(img, REDTEXT, 76, 433, 202, 526).n, 0, 'a line stays red with the pointer away');
+});
+
+test('the points target rises by five to a hundred and starts again at five', async () => {
+  // How far right the value reaches: one glyph step (12.5 pixels) a digit.
+  const reach = (img) => { let right = 0; for (let y = 484; y <= 500; y++) for (let x = 160; x < 300; x++) if (LIT(...img.px(x, y))) right = Math.max(right, x); return right; };
+  const valueOf = async () => { await sleep(150); return reach(await shot()); };
+  const five = await valueOf();
+  await click(100, 492);
+  const ten = await valueOf();
+  for (let i = 0; i < 18; i++) await click(100, 492);
+  const hundred = await valueOf();
+  await click(100, 492);
+  const fiveAgain = await valueOf();
+  assert.ok(ten > five + 6 && hundred > ten + 6, `value reaches ${five}, ${ten}, ${hundred}`);
+  assert.ok(Math.abs(fiveAgain - five) <= 1, `after 100 the value reaches ${fiveAgain}, "5" reached ${five}`);
+  // 20 to win, so that no match ends before its Escape.
+  for (let i = 0; i < 3; i++) await click(100, 492);
+});
+
+test('against the computer: the ball flies, the paddles answer, the fade, the menu back', async () => {
+  await click(100, 441);
+  await sleep(600);
+  const start = await shot('match-cpu');
+  assert.ok(!titleYellow(start), 'the menu still shows after the click');
+  assert.ok(where(start, WHITE, 0, 0, 159, 39).n > 30 && where(start, WHITE, 640, 0, 799, 39).n > 30, 'no labels');
+  const a = pieces(start);
+  await sleep(300);
+  const b = pieces(await shot());
+  assert.ok(a.ball.n > 50 && b.ball.n > 50, `no ball (${a.ball.n}, ${b.ball.n} pixels)`);
+  assert.notDeepEqual([a.ball.x, a.ball.y], [b.ball.x, b.ball.y], 'the ball stands still');
+  assert.ok(a.right.n > 100 && a.left.n > 100 && a.right.x > 770 && a.left.x < 30, 'paddles missing');
+
+  await hold('ArrowUp', 600);
+  const up = pieces(await shot());
+  assert.ok(b.right.y - up.right.y > 10, `Up: the right paddle ${b.right.y} -> ${up.right.y}`);
+  await hold('ArrowDown', 300);
+  const down = pieces(await shot());
+  assert.ok(down.right.y - up.right.y > 10, `Down: the right paddle ${up.right.y} -> ${down.right.y}`);
+
+  // The pace: pictures handed over by the match, and the page's own
+  // animation frames, over eight seconds. The computer follows the ball.
+  const lefts = new Set([a.left.y, b.left.y, up.left.y, down.left.y].map(Math.round));
+  const [p0, t0] = [await pictures(), await page.evaluate(() => performance.now())];
+  await page.evaluate(() => { window.animationFrames = 0; const tick = () => { window.animationFrames++; requestAnimationFrame(tick); }; requestAnimationFrame(tick); });
+  for (let i = 0; i < 8; i++) {
+    await sleep(1000);
+    lefts.add(Math.round(pieces(await shot()).left.y));
+  }
+  const [p1, t1, frames] = [await pictures(), await page.evaluate(() => performance.now()), await page.evaluate(() => window.animationFrames)];
+  report.matchFramesPerSecond = +((p1 - p0) / ((t1 - t0) / 1000)).toFixed(1);
+  report.pageAnimationFramesPerSecond = +(frames / ((t1 - t0) / 1000)).toFixed(1);
+  assert.ok(lefts.size > 1, `the computer's paddle never moved from ${[...lefts]}`);
+  assert.ok(report.matchFramesPerSecond <= 91.5, `${report.matchFramesPerSecond} frames a second: the gate lets more through than one per 11 ms`);
+  assert.ok(report.matchFramesPerSecond >= 60, `${report.matchFramesPerSecond} frames a second`);
+
+  const fade = await fadeToMenu('fade-cpu');
+  report.cpuFadeMs = fade.ms;
+  assert.ok(fade.darkened >= 2 && fade.darkest <= 0.5 * fade.lit, `fade: ${JSON.stringify(fade)}`);
+  assert.ok(fade.ms >= 1800, `the fade took ${fade.ms} ms, not 10 x 150 + 300`);
+});
+
+test('two players: w and s move the left paddle, keypad 0 smashes flat, Escape ends it', async () => {
+  await click(100, 465);
+  await sleep(600);
+  const a = pieces(await shot('match-two'));
+  assert.ok(!titleYellow(await shot()), 'the menu still shows after the click');
+  await hold('KeyW', 600);
+  const up = pieces(await shot());
+  assert.ok(a.left.y - up.left.y > 10, `w: the left paddle ${a.left.y} -> ${up.left.y}`);
+  await hold('KeyS', 300);
+  const down = pieces(await shot());
+  assert.ok(down.left.y - up.left.y > 10, `s: the left paddle ${up.left.y} -> ${down.left.y}`);
+
+  // Keypad 0 held while the right paddle is steered to the ball: a smash
+  // sends it back flat, at one height, faster than it came.
+  await page.keyboard.down('Numpad0');
+  let held = null, track = [], smashed = null;
+  for (const end = Date.now() + 40000; Date.now() < end && !smashed;) {
+    const img = await shot();
+    const p = pieces(img);
+    if (p.ball.n < 20 || p.right.n < 50) continue;
+    track.push({ x: p.ball.x, y: p.ball.y, at: img.at, img });
+    const want = p.right.y > p.ball.y + 6 ? 'ArrowUp' : p.right.y < p.ball.y - 6 ? 'ArrowDown' : null;
+    if (want !== held) {
+      if (held) await page.keyboard.up(held);
+      if (want) await page.keyboard.down(want);
+      held = want;
+    }
+    const [u, v, w] = track.slice(-3);
+    if (w && u.x - v.x > 4 && v.x - w.x > 4 && Math.abs(u.y - v.y) < 1 && Math.abs(v.y - w.y) < 1) smashed = w;
+  }
+  if (held) await page.keyboard.up(held);
+  await page.keyboard.up('Numpad0');
+  assert.ok(smashed, 'no flat return seen in 40 s');
+  writeFileSync(join(shots, 'smash.ppm'), encodeForEye(smashed.img));
+
+  const fade = await fadeToMenu('fade-two');
+  report.twoPlayerFadeMs = fade.ms;
+});
+
+test('Quit ends the game: no more pictures, the page says so', async () => {
+  await click(100, 515);
+  await page.waitForFunction(() => window.rallyoEnded === 0, { timeout: 5000 });
+  const before = await pictures();
+  await sleep(500);
+  assert.equal(await pictures(), before);
+  assert.match(await page.$eval('#state', (e) => e.textContent), /ended/);
+});
+
+test('no errors on the page in the whole run', () => {
+  assert.deepEqual(problems, []);
+});
