@@ -16,11 +16,7 @@ Uint32 __real_SDL_GetTicks(void);
 // A turn of the page without waiting for a timer: timers nested as deep as
 // ours are held back to 4 ms, which would make a match's frames late.
 EM_ASYNC_JS(void, letThePageRun, (), {
-    await new Promise(function(resume) {
-        var channel = new MessageChannel();
-        channel.port1.onmessage = function() { resume(); };
-        channel.port2.postMessage(0);
-    });
+    await new Promise(function(resume) { setTimeout(resume, 0); });
 });
 
 EM_ASYNC_JS(void, waitFor, (double ms), {
