@@ -23,7 +23,8 @@ endforeach()
 
 # The game: the screens' loops yield to the page at each buffer swap
 # (src/web/pace.cpp), which needs the whole program able to unwind and resume.
-add_executable(rallyo src/shell/rallyo.cpp ${web}/pace.cpp ${web}/console.cpp)
+add_executable(rallyo src/shell/rallyo.cpp ${web}/main.cpp ${web}/pace.cpp ${web}/console.cpp)
+set_property(SOURCE src/shell/rallyo.cpp APPEND PROPERTY COMPILE_DEFINITIONS main=gameMain)
 target_link_libraries(rallyo PRIVATE rallyo_core)
 target_link_options(rallyo PRIVATE -sLEGACY_GL_EMULATION=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
     -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=[requestFullscreen]

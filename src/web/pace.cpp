@@ -13,8 +13,8 @@ void __real_SDL_GL_SwapBuffers(void);
 Uint32 __real_SDL_GetTicks(void);
 }
 
-// A turn of the page without waiting for a timer: timers nested as deep as
-// ours are held back to 4 ms, which would make a match's frames late.
+// A turn of the page: a timer that is due at once, so that what the browser
+// has waiting (input, showing the canvas) goes first.
 EM_ASYNC_JS(void, letThePageRun, (), {
     await new Promise(function(resume) { setTimeout(resume, 0); });
 });
@@ -68,3 +68,4 @@ Uint32 __wrap_SDL_GetTicks(void)
 }
 
 }  // extern "C"
+
