@@ -330,8 +330,8 @@ test('two players: w and s move the left paddle, keypad 0 smashes flat, Escape e
 });
 
 test('Quit ends the game: no more pictures, the page says so', async () => {
-  await click(100, 515);
   report.quitStatus = 0;  // what is expected: Emscripten's ExitStatus is thrown on the way
+  await click(100, 515);
   await page.waitForFunction(() => window.rallyoEnded === 0, { timeout: 15000 });
   const before = await pictures();
   await sleep(500);
