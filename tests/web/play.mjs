@@ -94,6 +94,17 @@ async function hold(key, ms) {
   await sleep(ms);
   await page.keyboard.up(key);
 }
+// Holds the up key, then the down key, of one paddle ('left' or 'right'),
+// and sees the paddle follow each; from is where the pieces stood before.
+async function upAndDown(side, upKey, downKey, from) {
+  await hold(upKey, 600);
+  const up = pieces(await shot());
+  assert.ok(from[side].y - up[side].y > 10, `${upKey}: the ${side} paddle ${from[side].y} -> ${up[side].y}`);
+  await hold(downKey, 300);
+  const down = pieces(await shot());
+  assert.ok(down[side].y - up[side].y > 10, `${downKey}: the ${side} paddle ${up[side].y} -> ${down[side].y}`);
+  return { up, down };
+}
 const pictures = () => page.evaluate(() => Module.pictures || 0);
 
 async function waitMenu(seconds, keep) {
@@ -250,12 +261,7 @@ test('against the computer: the ball flies, the paddles answer, the fade, the me
   assert.notDeepEqual([a.ball.x, a.ball.y], [b.ball.x, b.ball.y], 'the ball stands still');
   assert.ok(a.right.n > 100 && a.left.n > 100 && a.right.x > 770 && a.left.x < 30, 'paddles missing');
 
-  await hold('ArrowUp', 600);
-  const up = pieces(await shot());
-  assert.ok(b.right.y - up.right.y > 10, `Up: the right paddle ${b.right.y} -> ${up.right.y}`);
-  await hold('ArrowDown', 300);
-  const down = pieces(await shot());
-  assert.ok(down.right.y - up.right.y > 10, `Down: the right paddle ${up.right.y} -> ${down.right.y}`);
+  const { up, down } = await upAndDown('right', 'ArrowUp', 'ArrowDown', b);
 
   // The pace: pictures handed over by the match, and the page's own
   // animation frames, over eight seconds. The computer follows the ball.
@@ -287,12 +293,7 @@ test('two players: w and s move the left paddle, keypad 0 smashes flat, Escape e
   await sleep(600);
   const a = pieces(await shot('match-two'));
   assert.ok(!titleYellow(await shot()), 'the menu still shows after the click');
-  await hold('KeyW', 600);
-  const up = pieces(await shot());
-  assert.ok(a.left.y - up.left.y > 10, `w: the left paddle ${a.left.y} -> ${up.left.y}`);
-  await hold('KeyS', 300);
-  const down = pieces(await shot());
-  assert.ok(down.left.y - up.left.y > 10, `s: the left paddle ${up.left.y} -> ${down.left.y}`);
+  await upAndDown('left', 'KeyW', 'KeyS', a);
 
   // Keypad 0 held while the right paddle waits where the ball will meet it:
   // a smash sends the ball back flat, at one height.
