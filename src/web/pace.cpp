@@ -27,6 +27,8 @@ EM_ASYNC_JS(void, waitFor, (double ms), {
 // the game's pace.
 EM_JS(void, countPicture, (), {
     Module.pictures = (Module.pictures || 0) + 1;
+    if (Module.pictures == 1)
+        Module.firstPictureAt = performance.now();
 });
 
 namespace {
