@@ -1,0 +1,41 @@
+# The browser build, configured with emcmake cmake: the game on Emscripten's
+# SDL 1.2 and OpenGL emulation, with the little they lack filled in by
+# src/web/, which only this build compiles. Everything but the platform edge
+# is the same library as on the desktop.
+set(web ${PROJECT_SOURCE_DIR}/src/web)
+# Where the page goes: a folder any static web server can serve as it is.
+set(RALLYO_WEB_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Folder for the page, the program and its pictures")
+
+add_compile_options(-sUSE_SDL=1 "SHELL:-include ${web}/sdl12.h")
+
+file(GLOB core_sources CONFIGURE_DEPENDS src/gfx/*.cpp src/game/*.cpp src/shell/*.cpp)
+list(REMOVE_ITEM core_sources ${PROJECT_SOURCE_DIR}/src/shell/rallyo.cpp
+     ${PROJECT_SOURCE_DIR}/src/shell/question_gtk.cpp ${PROJECT_SOURCE_DIR}/src/shell/question_win.cpp)
+add_library(rallyo_core STATIC ${core_sources} ${web}/gl.cpp ${web}/pictures.cpp ${web}/question.cpp)
+target_include_directories(rallyo_core PUBLIC src)
+# The GL calls the layer completes, and the picture edge it takes over.
+set(web_wrapped glBegin glEnd glVertex3f glVertex2i glColor3f glColor4f glTexCoord2f glTranslated glTexImage2D glShadeModel
+    SDL_FreeSurface SDL_GetError)
+target_link_options(rallyo_core INTERFACE -sUSE_SDL=1 -sALLOW_MEMORY_GROWTH=1)
+foreach(fn ${web_wrapped})
+  target_link_options(rallyo_core INTERFACE "-Wl,--wrap=${fn}")
+endforeach()
+
+# The game: the screens' loops yield to the page at each buffer swap
+# (src/web/pace.cpp), which needs the whole program able to unwind and resume.
+add_executable(rallyo src/shell/rallyo.cpp ${web}/main.cpp ${web}/pace.cpp ${web}/console.cpp)
+set_property(SOURCE src/shell/rallyo.cpp APPEND PROPERTY COMPILE_DEFINITIONS main=gameMain)
+target_link_libraries(rallyo PRIVATE rallyo_core)
+target_link_options(rallyo PRIVATE -sLEGACY_GL_EMULATION=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
+    -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=[requestFullscreen]
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/gfx@gfx"
+    -Wl,--wrap=SDL_GL_SwapBuffers -Wl,--wrap=SDL_GetTicks -Wl,--wrap=fflush)
+set_target_properties(rallyo PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${RALLYO_WEB_DIR})
+set_property(TARGET rallyo APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/gfx)
+configure_file(${web}/index.html ${RALLYO_WEB_DIR}/index.html COPYONLY)
+
+option(RALLYO_TESTS "Build the tests" ON)
+if(RALLYO_TESTS)
+  enable_testing()
+  add_subdirectory(tests/web)
+endif()
