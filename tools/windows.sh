@@ -78,7 +78,21 @@ if [ ! -f "$sdl/lib/pkgconfig/sdl.pc" ] || [ ! -f "$sdl/bin/SDL.dll" ]; then
     (cd "$src" && ./configure -q --host=i686-w64-mingw32 --prefix="$sdl" --disable-static --enable-shared \
         --disable-stdio-redirect CC="i686-w64-mingw32-gcc -static-libgcc" >/dev/null &&
         make -s -j2 >/dev/null 2>&1 && make -s install >/dev/null)
+    i686-w64-mingw32-strip --strip-unneeded "$sdl/bin/SDL.dll"
     # What the zip says of SDL's source: the package and version it was built from.
     dpkg-parsechangelog -l "$src/debian/changelog" -S Version >"$sdl/debian-version"
     cp "$src/COPYING" "$sdl/COPYING"
 fi
+
+# The game (and with "test" its tests) for Windows, and the zip. Built with
+# the flags the Linux tests use, so the zip holds the very program tested.
+tests=OFF
+[ "$mode" = test ] && tests=ON
+cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" -DRALLYO_WIN32_SDL="$sdl" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRALLYO_TESTS=$tests >/dev/null
+cmake --build "$out/game" -j2
+rm -f "$out"/rallyo-*-win32.zip
+(cd "$out/game" && cpack -G ZIP -B "$out/pack" >/dev/null)
+mv "$out"/pack/rallyo-*-win32.zip "$out/"
+rm -rf "$out/pack"
+ls "$out"/rallyo-*-win32.zip
