@@ -75,7 +75,7 @@ if [ ! -f "$sdl/lib/pkgconfig/sdl.pc" ] || [ ! -f "$sdl/bin/SDL.dll" ]; then
     [ -n "$src" ] || { echo "apt-get source libsdl1.2 gave no source tree" >&2; exit 1; }
     # The console keeps the banner (no stdout.txt), and SDL.dll needs no
     # MinGW runtime DLL beside it.
-    (cd "$src" && ./configure -q --host=i686-w64-mingw32 --prefix="$sdl" --disable-static --enable-shared \
+    (cd "$src" && ./configure -q --build="$(sh build-scripts/config.guess)" --host=i686-w64-mingw32 --prefix="$sdl" --disable-static --enable-shared \
         --disable-stdio-redirect CC="i686-w64-mingw32-gcc -static-libgcc" >/dev/null &&
         make -s -j2 >/dev/null 2>&1 && make -s install >/dev/null)
     i686-w64-mingw32-strip --strip-unneeded "$sdl/bin/SDL.dll"
