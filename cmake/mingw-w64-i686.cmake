@@ -2,6 +2,8 @@
 # that tools/windows.sh builds into build/win32/sdl (or RALLYO_WIN32_SDL).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
+# The posix thread model: GoogleTest needs std::mutex, which the win32 model
+# lacks. The game itself uses no threads and imports no winpthreads DLL.
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)

@@ -26,7 +26,8 @@ need() {
     DEBIAN_FRONTEND=noninteractive $sudo "${apt[@]}" install -y -qq $missing
 }
 
-need cmake make pkg-config dpkg-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
+need cmake make pkg-config dpkg-dev g++-mingw-w64-i686 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
+    binutils-mingw-w64-i686 mingw-w64-tools
 [ "$mode" = test ] && need googletest
 
 # The machine's own Debian archives, as deb-src entries in a private apt
