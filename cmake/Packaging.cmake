@@ -10,8 +10,7 @@ if(WIN32)
   target_sources(rallyo PRIVATE data/rallyo.rc)
   set_source_files_properties(data/rallyo.rc PROPERTIES
     INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/data)
-  install(TARGETS rallyo RUNTIME DESTINATION .)
-  install(DIRECTORY gfx DESTINATION .)
+  include(cmake/Windows.cmake)
   return()
 endif()
 

@@ -4,10 +4,10 @@
 #include "gfx/bitmap.h"
 #include "gfx/gprint.h"
 #include "gfx/loader.h"
+#include "host.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -161,8 +161,12 @@ Case shows(const char* what, const Bmp& b)
     return {what, File, encodeBmp(b), seen(b), b.width, b.height, nullptr};
 }
 
+// Shown where the SDL under the game decodes run-length packing, refused by
+// name where it does not.
 Case showsPacked(const char* what, const Bmp& b)
 {
+    if (!unpacksRunLength())
+        return {what, File, runLength(b), {}, 0, 0, "Compressed BMP files not supported"};
     return {what, File, runLength(b), seen(b), b.width, b.height, nullptr};
 }
 
@@ -192,7 +196,7 @@ std::vector<Case> table()
     const Bytes good = encodeBmp(picture(4, 4));
     return {
         {"missing file", Missing, {}, {}, 0, 0, "Couldn't open"},
-        {"a folder where the file should be", Folder, {}, {}, 0, 0, "directory"},
+        {"a folder where the file should be", Folder, {}, {}, 0, 0, folderRefusal()},
         refused("empty file", {}, "empty"),
         refused("header cut short after 20 bytes", cut(good, 20), "inside its header"),
         refused("header cut short after 40 bytes", cut(good, 40), nullptr),
@@ -231,43 +235,18 @@ std::vector<Case> table()
     };
 }
 
-long statusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::stol(line.substr(strlen(field)));
-    return -1;
-}
-
-// Peak memory of this process since the last reset, in kB.
-long peakKb()
-{
-    return statusKb("VmHWM:");
-}
-
-// Brings the peak down to what the process holds now; false if the kernel
-// would not, which would make every comparison of peaks say nothing.
-bool resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long rss = statusKb("VmRSS:");
-    return rss > 0 && peakKb() - rss < 1024;
-}
-
 // A fresh folder holding gfx/<name> as the case has it.
 std::string lay(const Case& c, const std::string& folder, const std::string& name)
 {
-    mkdir(folder.c_str(), 0755);
-    mkdir((folder + "/gfx").c_str(), 0755);
+    makeFolder(folder);
+    makeFolder(folder + "/gfx");
     const std::string path = folder + "/gfx/" + name;
     rmdir(path.c_str());
     unlink(path.c_str());
     if (c.kind == File)
         writeFile(path, c.bytes);
     else if (c.kind == Folder)
-        mkdir(path.c_str(), 0755);
+        makeFolder(path);
     return path;
 }
 

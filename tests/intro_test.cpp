@@ -1,11 +1,11 @@
 // The logo splash on a scripted clock: the veil's values, when its steps
 // fall due, and what the window shows.
 #include "shell/intro.h"
+#include "host.h"
 #include "support.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -209,8 +209,8 @@ std::vector<Frame> playLogo(uint32_t corner, const std::function<void(int)>& loo
     for (int i : {0, 63, 63 * 64, 64 * 64 - 1})
         logo.pixels[i] = corner;
     const std::string dir = tempPath("logo" + std::to_string(corner));
-    mkdir(dir.c_str(), 0700);
-    mkdir((dir + "/gfx").c_str(), 0700);
+    makeFolder(dir);
+    makeFolder(dir + "/gfx");
     writeFile(dir + "/gfx/qor.bmp", encodeBmp(logo));
 
     char here[4096];

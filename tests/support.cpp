@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "host.h"
+
 #include <GL/gl.h>
 #include <unistd.h>
 
@@ -258,10 +260,8 @@ void writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 std::string tempPath(const std::string& name)
 {
     static std::string dir;
-    if (dir.empty()) {
-        char tmpl[] = "/tmp/rallyo-test-XXXXXX";
-        dir = mkdtemp(tmpl);
-    }
+    if (dir.empty())
+        dir = freshFolder();
     return dir + "/" + name;
 }
 

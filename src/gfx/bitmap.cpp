@@ -32,6 +32,20 @@ static bool isBgr24(const SDL_Surface* s)
     return f->BytesPerPixel == 3 && f->Rmask == bgrRed && f->Gmask == bgrGreen && f->Bmask == bgrBlue;
 }
 
+// A channel of fewer than 8 bits, as SDL widened it: its bits stand at the
+// top of the byte. Repeating them downwards makes full intensity 255, as a
+// painter meant it (and as the colour key needs), whichever SDL did the
+// widening: some leave the low bits 0 (31 becomes 248), some repeat them.
+static void widen(unsigned char* row, int w, int channel, int loss)
+{
+    for (int j = 0; j < w; j++) {
+        unsigned v = row[3 * j + channel];
+        for (int have = 8 - loss; have < 8; have *= 2)
+            v |= v >> have;
+        row[3 * j + channel] = Uint8(v);
+    }
+}
+
 // Palette, 16- and 32-bit pictures: let SDL redo them as blue, green, red.
 static SDL_Surface* toBgr24(SDL_Surface* s)
 {
@@ -40,6 +54,16 @@ static SDL_Surface* toBgr24(SDL_Surface* s)
         return nullptr;
     SDL_Surface* converted = SDL_ConvertSurface(s, like->format, SDL_SWSURFACE);
     SDL_FreeSurface(like);
+    const SDL_PixelFormat* f = s->format;
+    if (!converted || f->palette || f->BitsPerPixel < 9)
+        return converted;
+    // Memory order blue, green, red, as isBgr24 says.
+    const int losses[3] = {f->Bloss, f->Gloss, f->Rloss};
+    for (int channel = 0; channel < 3; channel++)
+        if (losses[channel] > 0 && losses[channel] < 8)
+            for (int i = 0; i < converted->h; i++)
+                widen(static_cast<unsigned char*>(converted->pixels) + i * converted->pitch, converted->w,
+                      channel, losses[channel]);
     return converted;
 }
 

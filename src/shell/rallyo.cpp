@@ -1,6 +1,9 @@
 #include "shell/intro.h"
 #include "shell/main.h"
 
+// On Windows SDL.h renames this main to SDL_main, which SDL's own main calls.
+#include <SDL.h>
+
 int main(int, char**)
 {
     startup();

@@ -117,3 +117,65 @@ check_size() {
     eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=[0-9]+$')"
     [ "${WIDTH:-}x${HEIGHT:-}" = 800x600 ] || fail "window is ${WIDTH:-?}x${HEIGHT:-?}, not 800x600"
 }
+
+# What a match shows, for the scripts that play one.
+
+# Window $1's picture into file $2.
+snap() { import -window "$1" "$2" 2>/dev/null; }
+
+# The pixels of picture $1, one "x y r g b" line each.
+pixels() {
+    local w
+    w=$(convert "$1" -format %w info:)
+    convert "$1" -depth 8 rgb:- | od -An -tu1 -v -w3 | awk -v w="$w" '{ print (NR - 1) % w, int((NR - 1) / w), $1, $2, $3 }'
+}
+
+# "count meanx meany" of the pixels of picture $1 for which the awk test $2
+# on r, g, b holds.
+where() {
+    pixels "$1" |
+        awk '{ r = $3; g = $4; b = $5; if ('"$2"') { n++; sx += $1; sy += $2 } }
+             END { if (n) printf "%d %d %d\n", n, sx / n, sy / n; else print "0 -1 -1" }'
+}
+BALL='r > 180 && g > 110 && b < 100 && g < r'   # the yellow ball
+BLUE='b > 150 && b > r + 80'                    # the right paddle
+RED='r > 150 && r > b + 80 && g < 90'           # the left paddle
+WHITE='r > 200 && g > 200 && b > 200'           # label glyphs
+
+# Mean brightness, 0 to 1, of the court's middle in picture $1.
+brightness() { convert "$1" -crop 600x400+100+120 +repage -colorspace Gray -format '%[fx:mean]' info:; }
+
+# Picture $1 shows the menu's yellow title where a match has its white label.
+title_yellow() {
+    [ "$(convert "$1" -crop 100x25+20+15 +repage -format '%[fx:mean.r - mean.b > 0.1]' info:)" = 1 ]
+}
+
+# Window $1 shows the menu: its yellow title at the top left.
+menu_up() {
+    snap "$1" "$WORK/m.ppm"
+    title_yellow "$WORK/m.ppm"
+}
+wait_menu_up() {
+    local i
+    for ((i = 0; i < ${2:-20} * 4; i++)); do
+        menu_up "$1" && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+# Where the pieces stand in window $1 now, as count and centre of their
+# pixels: "ball right-paddle left-paddle", three numbers each.
+pieces() {
+    snap "$1" "$WORK/p.ppm"
+    pixels "$WORK/p.ppm" |
+        awk 'function put(i) { printf "%d %d %d ", n[i], n[i] ? x[i] / n[i] : -1, n[i] ? y[i] / n[i] : -1 }
+            $2 >= 60 {
+                r = $3; g = $4; b = $5; i = 0
+                if ('"$BALL"') i = 1
+                else if ($1 >= 760 && '"$BLUE"') i = 2
+                else if ($1 < 40 && '"$RED"') i = 3
+                if (i) { n[i]++; x[i] += $1; y[i] += $2 }
+            }
+            END { put(1); put(2); put(3); print "" }'
+}

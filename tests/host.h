@@ -1,0 +1,20 @@
+#pragma once
+// What the tests need of the system under them, beyond standard C++: one
+// source file for each kind of system.
+#include <string>
+
+// Makes a folder (its parent must exist); false if it could not.
+bool makeFolder(const std::string& path);
+// A new, empty folder for the files of this test process.
+std::string freshFolder();
+// Peak memory of this process since the last resetPeak(), in kB.
+long peakKb();
+// Brings the peak down to what the process holds now; false if the system
+// would not, which would make every comparison of peaks say nothing.
+bool resetPeak();
+// A piece of what the loaders say of a folder where a picture should be:
+// the system's own words for it.
+const char* folderRefusal();
+// Whether the SDL the game runs on decodes run-length packed (RLE4, RLE8)
+// BMP files: the SDL 1.2 built for Windows does not.
+bool unpacksRunLength();
