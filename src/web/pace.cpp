@@ -33,8 +33,7 @@ EM_JS(void, countPicture, (), {
 
 namespace {
 double lastSwap = -1e9;  // when the last swap returned, in ms
-Uint32 lastTick;
-int sameTick;
+double lastTurn;         // when the page last had its turn, in ms
 }  // namespace
 
 extern "C" {
@@ -49,25 +48,23 @@ void __wrap_SDL_GL_SwapBuffers(void)
     letThePageRun();
     for (double now = emscripten_get_now(); now < due; now = emscripten_get_now())
         waitFor(std::ceil(due - now));
-    lastSwap = emscripten_get_now();
+    lastSwap = lastTurn = emscripten_get_now();
 }
 
 // The match looks at the clock without pause until more than 10 ms have
-// passed. Many looks in the same millisecond mean it is only waiting, so
-// the page gets a turn then; the frame still runs at the first look that
-// finds its time has come.
+// passed since its last frame. Its swaps give the page a turn every frame,
+// so a wait of a normal length stays a busy one: a turn costs the browser's
+// timer at least a few milliseconds, and taken in the middle of the wait it
+// would make frames late. Only a look that finds the page kept waiting for
+// longer than a frame gives it a turn here; the frame still runs at the
+// first look that finds its time has come.
 Uint32 __wrap_SDL_GetTicks(void)
 {
-    const Uint32 now = __real_SDL_GetTicks();
-    if (now != lastTick) {
-        lastTick = now;
-        sameTick = 0;
-    } else if (++sameTick == 2000) {
-        sameTick = 0;
+    if (emscripten_get_now() - lastTurn > 10) {
         letThePageRun();
+        lastTurn = emscripten_get_now();
     }
-    return now;
+    return __real_SDL_GetTicks();
 }
 
 }  // extern "C"
-
