@@ -289,17 +289,21 @@ test('against the computer: the ball flies, the paddles answer, the fade, the me
   const { up, down } = await upAndDown('right', 'ArrowUp', 'ArrowDown', b);
 
   // The pace: pictures handed over by the match, and the page's own
-  // animation frames, over eight seconds. The computer follows the ball.
-  const lefts = new Set([a.left.y, b.left.y, up.left.y, down.left.y].map(Math.round));
+  // animation frames, over eight seconds in which the test reads nothing
+  // back (a read of the canvas costs the small machine several frames).
   const [p0, t0] = [await pictures(), await page.evaluate(() => performance.now())];
   await page.evaluate(() => { window.animationFrames = 0; const tick = () => { window.animationFrames++; requestAnimationFrame(tick); }; requestAnimationFrame(tick); });
-  for (let i = 0; i < 8; i++) {
-    await sleep(1000);
-    lefts.add(Math.round(pieces(await shot()).left.y));
-  }
+  await sleep(8000);
   const [p1, t1, frames] = [await pictures(), await page.evaluate(() => performance.now()), await page.evaluate(() => window.animationFrames)];
   report.matchFramesPerSecond = +((p1 - p0) / ((t1 - t0) / 1000)).toFixed(1);
   report.pageAnimationFramesPerSecond = +(frames / ((t1 - t0) / 1000)).toFixed(1);
+
+  // The computer follows the ball.
+  const lefts = new Set([a.left.y, b.left.y, up.left.y, down.left.y].map(Math.round));
+  for (let i = 0; i < 6; i++) {
+    await sleep(700);
+    lefts.add(Math.round(pieces(await shot()).left.y));
+  }
 
   const fade = await fadeToMenu('fade-cpu');
   report.cpuFadeMs = fade.ms;
