@@ -179,3 +179,15 @@ pieces() {
             }
             END { put(1); put(2); put(3); print "" }'
 }
+
+# Two looks at window $1, 0.3 s apart: the ball must be there and moving,
+# and both paddles shown. Each look's pieces stay in b1 bx1 by1 rn1 rx1 ry1
+# ln1 lx1 ly1 and b2 ... ly2; $2 starts the failure messages.
+ball_in_play() {
+    read -r b1 bx1 by1 rn1 rx1 ry1 ln1 lx1 ly1 < <(pieces "$1")
+    sleep 0.3
+    read -r b2 bx2 by2 rn2 rx2 ry2 ln2 lx2 ly2 < <(pieces "$1")
+    [ "$b1" -gt 50 ] && [ "$b2" -gt 50 ] || fail "${2}no ball ($b1, $b2 pixels)"
+    [ "$bx1,$by1" != "$bx2,$by2" ] || fail "${2}the ball stands still at $bx1,$by1"
+    [ "$rn1" -gt 100 ] && [ "$ln1" -gt 100 ] || fail "${2}paddles missing ($rn1, $ln1 pixels)"
+}

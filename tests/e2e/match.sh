@@ -33,12 +33,7 @@ play() {
     read -r l r < <(labels "$WORK/start.png")
     [ "$l" -gt 30 ] && [ "$r" -gt 30 ] || fail "$3: no labels above the court ($l, $r)"
 
-    read -r b1 bx1 by1 rn1 rx1 ry1 ln1 lx1 ly1 < <(pieces "$id")
-    sleep 0.3
-    read -r b2 bx2 by2 rn2 rx2 ry2 ln2 lx2 ly2 < <(pieces "$id")
-    [ "$b1" -gt 50 ] && [ "$b2" -gt 50 ] || fail "$3: no ball ($b1, $b2 pixels)"
-    [ "$bx1,$by1" != "$bx2,$by2" ] || fail "$3: the ball stands still at $bx1,$by1"
-    [ "$rn1" -gt 100 ] && [ "$ln1" -gt 100 ] || fail "$3: paddles missing ($rn1, $ln1 pixels)"
+    ball_in_play "$id" "$3: "
     [ "$rx2" -gt 770 ] && [ "$lx2" -lt 30 ] || fail "$3: paddles at x $rx2 and $lx2"
 
     hold Up 0.6

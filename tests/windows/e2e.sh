@@ -61,12 +61,7 @@ done
 xdotool mousemove --window "$id" 100 441 click 1
 sleep 1
 menu_up "$id" && fail "the menu still shows after a click on P1 vs CPU"
-read -r b1 bx1 by1 rn1 _ _ ln1 _ ly1 < <(pieces "$id")
-sleep 0.3
-read -r b2 bx2 by2 _ _ _ _ _ _ < <(pieces "$id")
-[ "$b1" -gt 50 ] && [ "$b2" -gt 50 ] || fail "no ball ($b1, $b2 pixels)"
-[ "$bx1,$by1" != "$bx2,$by2" ] || fail "the ball stands still at $bx1,$by1"
-[ "$rn1" -gt 100 ] && [ "$ln1" -gt 100 ] || fail "paddles missing ($rn1, $ln1 pixels)"
+ball_in_play "$id" ""
 snap "$id" "$shots/match.png"
 xdotool keydown --window "$id" Up
 sleep 0.6
