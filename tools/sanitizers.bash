@@ -5,4 +5,4 @@ export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 xrun=()
-[ -n "${DISPLAY:-}" ] || xrun=(xvfb-run -a -s "-screen 0 1024x768x24")
+[ -n "${DISPLAY:-}" ] || xrun=(xvfb-run -a -s "-screen 0 1024x768x24 -noreset")

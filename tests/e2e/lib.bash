@@ -3,11 +3,14 @@
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Starts an X server of our own and points DISPLAY at it.
+# Starts an X server of our own and points DISPLAY at it. -noreset: by
+# default the server resets when its last client leaves, and a game started
+# again at that moment can lose its connection to the reset and run on with
+# no window.
 start_x() {
     local fifo
     fifo=$(mktemp -u) && mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
     XVFB_PID=$!
     read -r -t 20 num <"$fifo" || fail "Xvfb did not start"
     rm -f "$fifo"

@@ -68,6 +68,9 @@ to_match $case "$CPU"
 xdotool keydown --window "$id" Escape
 sleep 0.5
 close_and_check $case
+# Let go before the next game: the server's key repeat would send a held
+# Escape to the next full-screen question, and Escape there means no answer.
+xdotool keyup Escape
 
 # The two-player fade is over some 300 ms after the frame that sees Escape
 # (a frame every 11 ms): the close is sent 100 ms after Escape. On a
