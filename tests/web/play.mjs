@@ -69,7 +69,6 @@ const WHITE = (r, g, b) => r > 200 && g > 200 && b > 200;          // label glyp
 const LIT = (r, g, b) => r > 150;                                  // yellow or red text
 const YELLOW = (r, g, b) => r > 150 && g > 150 && b < 80;
 const REDTEXT = (r, g, b) => r > 150 && g < 60 && b < 60;
-const LOGO = (r, g, b) => r > 200 && g > 90 && g < 220 && b < 90;  // the intro's orange title
 
 function mean(img, x0, y0, w, h, f) {
   let sum = 0;
@@ -182,7 +181,7 @@ before(async () => {
       const l = c.getImageData(200, 180, 401, 141).data;
       let logo = 0;
       for (let i = 0; i < l.length; i += 4)
-        if (l[i] > 200 && l[i + 1] > 90 && l[i + 1] < 220 && l[i + 2] < 90) logo++;
+        if (l[i] > 200 && l[i + 1] > 90 && l[i + 1] < 220 && l[i + 2] < 90) logo++;  // the orange title
       return [sum / 2500 > 25, logo, performance.now()];
     };
     window.addEventListener('DOMContentLoaded', () => {
