@@ -14,7 +14,7 @@ list(REMOVE_ITEM core_sources ${PROJECT_SOURCE_DIR}/src/shell/rallyo.cpp
 add_library(rallyo_core STATIC ${core_sources} ${web}/gl.cpp ${web}/pictures.cpp ${web}/question.cpp)
 target_include_directories(rallyo_core PUBLIC src)
 # The GL calls the layer completes, and the picture edge it takes over.
-set(web_wrapped glBegin glEnd glVertex3f glVertex2i glColor3f glColor4f glTexCoord2f glTranslated glTexImage2D glShadeModel
+set(web_wrapped glClear glBegin glEnd glVertex3f glVertex2i glColor3f glColor4f glTexCoord2f glTranslated glTexImage2D glShadeModel
     SDL_FreeSurface SDL_GetError)
 target_link_options(rallyo_core INTERFACE -sUSE_SDL=1 -sALLOW_MEMORY_GROWTH=1)
 foreach(fn ${web_wrapped})

@@ -4,12 +4,17 @@
 // share it), and WebGL refuses the old component counts 3 and 4 as texture
 // formats. The game's calls stay as they are; the link hands them here
 // first (-Wl,--wrap), and what reaches the real GL is what it can take.
+// The same place leaves out the drawing of a picture the screen will not
+// show: its clear and its blocks; the state calls still go through.
+#include "web/layer.h"
+
 #include <GL/gl.h>
 
 #include <map>
 #include <vector>
 
 extern "C" {
+void __real_glClear(GLbitfield mask);
 void __real_glBegin(GLenum mode);
 void __real_glEnd(void);
 void __real_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
@@ -31,6 +36,7 @@ struct Vertex {
 GLfloat colour[4] = {1, 1, 1, 1};
 GLfloat coord[2] = {0, 0};
 bool inBlock;
+bool drawing = true;
 GLenum blockMode;
 std::vector<Vertex> block;
 
@@ -64,6 +70,8 @@ void end()
     if (!inBlock)
         return;
     inBlock = false;
+    if (!drawing)
+        return;
     __real_glBegin(blockMode);
     for (const Vertex& v : block) {
         __real_glColor4f(v.r, v.g, v.b, v.a);
@@ -120,7 +128,18 @@ void callList(GLuint name)
 
 }  // namespace
 
+void drawPictures(bool yes)
+{
+    drawing = yes;
+}
+
 extern "C" {
+
+void __wrap_glClear(GLbitfield mask)
+{
+    if (drawing)
+        __real_glClear(mask);
+}
 
 void __wrap_glBegin(GLenum mode)
 {

@@ -3,6 +3,14 @@
 // (-sASYNCIFY), and the link hands it here (-Wl,--wrap) where the page must
 // get its turn: at every buffer swap, which is when the picture is there to
 // be shown, and inside the match's busy wait for the clock.
+//
+// The screen shows at most one picture a refresh, and a match makes one
+// every 11 ms: a picture that a newer one would replace before the screen
+// shows it need not be drawn at all (src/web/gl.cpp drops its drawing).
+// Every frame is still played, at the game's own pace.
+#include "game/state.h"
+#include "web/layer.h"
+
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -13,51 +21,89 @@ void __real_SDL_GL_SwapBuffers(void);
 Uint32 __real_SDL_GetTicks(void);
 }
 
-// A turn of the page: a timer that is due at once, so that what the browser
-// has waiting (input, showing the canvas) goes first.
-EM_ASYNC_JS(void, letThePageRun, (), {
-    await new Promise(function(resume) { setTimeout(resume, 0); });
+// The page's side: whether the screen has taken the last picture drawn,
+// and how many new pictures it has shown. Started at the first picture.
+EM_JS(void, watchTheScreen, (), {
+    if (Module.screen)
+        return;
+    var screen = Module.screen = {drawn: false, shown: 0};
+    function refresh() {
+        if (screen.drawn)
+            screen.shown++;
+        screen.drawn = false;
+        requestAnimationFrame(refresh);
+    }
+    requestAnimationFrame(refresh);
 });
 
-EM_ASYNC_JS(void, waitFor, (double ms), {
-    await new Promise(function(resume) { setTimeout(resume, ms); });
+EM_JS(int, screenTookThePicture, (), {
+    return !Module.screen.drawn;
 });
 
-// How many pictures the game has handed to the page: the page's measure of
-// the game's pace.
-EM_JS(void, countPicture, (), {
+// How many pictures the game has handed to the page, drawn or not: the
+// game's pace. The first one marks the end of start-up.
+EM_JS(void, countPicture, (int drawn), {
     Module.pictures = (Module.pictures || 0) + 1;
     if (Module.pictures == 1)
         Module.firstPictureAt = performance.now();
+    if (drawn) {
+        Module.drawn = (Module.drawn || 0) + 1;
+        Module.screen.drawn = true;
+    }
+});
+
+// A turn of the page through a message, not a timer: the browser holds
+// timers set from inside timers back to 4 ms once they nest, and a message
+// is handled as soon as what the browser has waiting (input, showing the
+// canvas) is done.
+EM_ASYNC_JS(void, letThePageRun, (), {
+    var channel = Module.turns || (Module.turns = new MessageChannel());
+    await new Promise(function(resume) {
+        channel.port1.onmessage = function() { resume(); };
+        channel.port2.postMessage(0);
+    });
+});
+
+EM_ASYNC_JS(void, sleepFor, (double ms), {
+    await new Promise(function(resume) { setTimeout(resume, ms); });
 });
 
 namespace {
-double lastSwap = -1e9;  // when the last swap returned, in ms
-double lastTurn;         // when the page last had its turn, in ms
+double lastSwap = -1e9;   // when the last swap returned, page time in ms
+double lastTurn;          // when the page last had its turn
+bool drawing = true;      // whether the picture being made is drawn
 }  // namespace
 
 extern "C" {
 
-// Unthrottled, the intro and the menu would flood the software renderer
-// with frames; a match's frames are further apart than this anyway.
+// After a picture the game goes on at once, but there is nothing for it to
+// do before its clock lets it: a match makes a frame only once more than
+// 10 ms have passed since the last (ftps). The page sleeps until
+// a millisecond before, and leaves the last moment to the game's own busy
+// wait, so that no frame comes late. The intro and the menu, which wait for
+// nothing, are held to a picture every 5 ms: often enough that the intro's
+// steps keep their time, and most of those pictures are not drawn.
 void __wrap_SDL_GL_SwapBuffers(void)
 {
     __real_SDL_GL_SwapBuffers();
-    countPicture();
-    const double due = lastSwap + 10;
+    watchTheScreen();
+    countPicture(drawing);
     letThePageRun();
-    for (double now = emscripten_get_now(); now < due; now = emscripten_get_now())
-        waitFor(std::ceil(due - now));
+    const int toGate = int(ftps + 10 - __real_SDL_GetTicks());
+    const double due = std::fmax(lastSwap + 5, emscripten_get_now() + toGate);
+    for (double now = emscripten_get_now(); now < due - 1; now = emscripten_get_now())
+        sleepFor(std::floor(due - now));
+    // One picture a refresh: the first one after it, which the screen then
+    // shows at the next. Until then the game's pictures are made but not drawn.
+    drawing = screenTookThePicture();
+    drawPictures(drawing);
     lastSwap = lastTurn = emscripten_get_now();
 }
 
 // The match looks at the clock without pause until more than 10 ms have
-// passed since its last frame. Its swaps give the page a turn every frame,
-// so a wait of a normal length stays a busy one: a turn costs the browser's
-// timer at least a few milliseconds, and taken in the middle of the wait it
-// would make frames late. Only a look that finds the page kept waiting for
-// longer than a frame gives it a turn here; the frame still runs at the
-// first look that finds its time has come.
+// passed since its last frame; its swaps give the page a turn every frame.
+// Only a look that finds the page kept waiting for longer than a frame
+// gives it a turn here.
 Uint32 __wrap_SDL_GetTicks(void)
 {
     if (emscripten_get_now() - lastTurn > 10) {
