@@ -6,8 +6,9 @@ Run from the repository root:
     tools/gen_assets.py
 
 Writes gfx/Font.bmp, gfx/background.bmp, gfx/p1.bmp, gfx/p2.bmp,
-gfx/pileczka.bmp, gfx/start.bmp, gfx/qor.bmp, data/rallyo.ico and
-data/rallyo.png.  The output is deterministic (the only noise comes from a
+gfx/pileczka.bmp, gfx/start.bmp, gfx/qor.bmp, data/rallyo.ico,
+data/rallyo.png and the web page's icons data/rallyo-192.png and
+data/rallyo-512.png.  The output is deterministic (the only noise comes from a
 seeded generator) and is committed, so building the game never needs this.
 
 Everything is drawn here from geometry; the only outside input is the DejaVu
@@ -787,6 +788,13 @@ def build_icon():
             png.putpixel((i, j), (r, g, b, 255 if opaque[j][i] else 0))
     png.save("data/rallyo.png", "PNG", optimize=True)
     print("wrote %-20s %dx%d" % ("data/rallyo.png", n, n))
+
+    # The web page's home-screen icons: the same picture, each of its pixels
+    # a square block, so it stays as crisp as the small one.
+    for size in (192, 512):
+        path = "data/rallyo-%d.png" % size
+        png.resize((size, size), Image.NEAREST).save(path, "PNG", optimize=True)
+        print("wrote %-20s %dx%d" % (path, size, size))
 
 
 def main():
