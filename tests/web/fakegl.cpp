@@ -52,6 +52,10 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
     if (inBlock)
         drawn.blocks.back().vertices.push_back({x, y, z, colour[0], colour[1], colour[2], colour[3], coord[0], coord[1]});
 }
+void glClear(GLbitfield)
+{
+    drawn.clears++;
+}
 void glTranslated(GLdouble x, GLdouble y, GLdouble z)
 {
     drawn.translations.push_back({x, y, z});
@@ -119,7 +123,6 @@ void glGetIntegerv(GLenum name, GLint* value)
 
 // The rest only sets state the recorded drawing does not need.
 void glTexParameteri(GLenum, GLenum, GLint) {}
-void glClear(GLbitfield) {}
 void glLoadIdentity(void) {}
 void glBlendFunc(GLenum, GLenum) {}
 void glEnable(GLenum) {}

@@ -14,8 +14,9 @@ struct Block {
     GLenum mode;
     std::vector<Vertex> vertices;
 };
-// What reached the GL: each glBegin/glEnd block, and each translation.
+// What reached the GL: the clears, each glBegin/glEnd block, and each translation.
 struct Drawn {
+    int clears = 0;
     std::vector<Block> blocks;
     std::vector<std::vector<GLdouble>> translations;
     std::vector<GLint> formats;  // the internal format of each texture upload that was taken

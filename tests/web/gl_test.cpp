@@ -3,6 +3,7 @@
 // formats only by name.
 #include "fakegl.h"
 #include "gfx/gprint.h"
+#include "web/layer.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,40 @@ TEST_F(Layer, EveryVertexCarriesTheColourAndCoordinateCurrentWhenItWasGiven)
         EXPECT_EQ((std::vector<float>{v.s, v.t}), (std::vector<float>{1, 0}));
         EXPECT_EQ((std::vector<float>{v.r, v.g, v.b, v.a}), (std::vector<float>{0, 0, 0, 0.3f}));
     }
+}
+
+TEST_F(Layer, APictureTheScreenWillNotShowDrawsNothingAndTheNextOneIsWhole)
+{
+    // As the menu draws: a clear, a coloured quad and text from the font's lists.
+    const auto picture = [] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBegin(GL_QUADS);
+        glColor3f(0.25f, 0.5f, 1);
+        square(9);
+        glEnd();
+        glColor3f(1, 1, 0);
+        glPrint(54, 120, "P1", 0);
+    };
+    drawPictures(false);
+    picture();
+    // A list made meanwhile is still made: start-up builds the font so.
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_QUADS);
+    square(2);
+    glEnd();
+    glEndList();
+    EXPECT_EQ(drawn.clears, 0);
+    EXPECT_TRUE(drawn.blocks.empty());
+
+    drawPictures(true);
+    picture();
+    glCallList(list);
+    EXPECT_EQ(drawn.clears, 1);
+    ASSERT_EQ(drawn.blocks.size(), 4u);
+    EXPECT_EQ(drawn.blocks[0].vertices[0].b, 1.0f);
+    EXPECT_EQ(drawn.blocks[1].vertices[0].g, 1.0f);  // the text's yellow
+    EXPECT_EQ(drawn.blocks[3].vertices.size(), 4u);
 }
 
 TEST_F(Layer, VerticesOutsideABlockAndAnEndWithoutABeginDrawNothing)
