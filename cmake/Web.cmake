@@ -22,17 +22,22 @@ foreach(fn ${web_wrapped})
 endforeach()
 
 # The game: the screens' loops yield to the page at each buffer swap
-# (src/web/pace.cpp), which needs the whole program able to unwind and resume.
-add_executable(rallyo src/shell/rallyo.cpp ${web}/main.cpp ${web}/pace.cpp ${web}/console.cpp)
+# (src/web/pace.cpp), which needs the whole program able to unwind and resume;
+# its keys take in the page's fingers and gamepads (src/web/keys.cpp).
+add_executable(rallyo src/shell/rallyo.cpp ${web}/main.cpp ${web}/pace.cpp ${web}/console.cpp
+               ${web}/keys.cpp ${web}/controls.cpp)
 set_property(SOURCE src/shell/rallyo.cpp APPEND PROPERTY COMPILE_DEFINITIONS main=gameMain)
 target_link_libraries(rallyo PRIVATE rallyo_core)
 target_link_options(rallyo PRIVATE -sLEGACY_GL_EMULATION=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
     -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=[requestFullscreen]
-    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/gfx@gfx"
-    -Wl,--wrap=SDL_GL_SwapBuffers -Wl,--wrap=SDL_GetTicks -Wl,--wrap=fflush)
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/gfx@gfx")
+foreach(fn SDL_GL_SwapBuffers SDL_GetTicks fflush SDL_GetKeyState _Z4gra1v _Z4gra2v)
+  target_link_options(rallyo PRIVATE "-Wl,--wrap=${fn}")
+endforeach()
 set_target_properties(rallyo PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${RALLYO_WEB_DIR})
 set_property(TARGET rallyo APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/gfx)
 configure_file(${web}/index.html ${RALLYO_WEB_DIR}/index.html COPYONLY)
+configure_file(${web}/controls.js ${RALLYO_WEB_DIR}/controls.js COPYONLY)
 
 option(RALLYO_TESTS "Build the tests" ON)
 if(RALLYO_TESTS)

@@ -1,0 +1,68 @@
+// The keys the game reads, with the page's fingers and gamepads added
+// (src/web/controls.js). The link hands the game's calls here
+// (-Wl,--wrap): the key state once a frame, and the start of each match,
+// which tells the page which mode is played and when.
+#include "web/layer.h"
+
+#include <emscripten.h>
+
+#include <cstring>
+
+extern "C" {
+Uint8* __real_SDL_GetKeyState(int* numkeys);
+int __real__Z4gra1v();
+int __real__Z4gra2v();
+}
+
+EM_JS(unsigned, readControls, (float* fingers), {
+    if (!Module.controls)
+        return 0;
+    var now = Module.controls.read();
+    HEAPF32[fingers >> 2] = now.left;
+    HEAPF32[(fingers >> 2) + 1] = now.right;
+    return now.held;
+});
+
+EM_JS(void, matchPlays, (int mode), {
+    if (Module.controls)
+        Module.controls.match(mode);
+});
+
+namespace {
+// The emulated SDL's state covers every key symbol up to this.
+Uint8 keys[0x10000];
+}  // namespace
+
+extern "C" {
+
+// The keyboard's own state stays as SDL keeps it; the game gets a copy
+// with the controls' keys held as well.
+Uint8* __wrap_SDL_GetKeyState(int* numkeys)
+{
+    memcpy(keys, __real_SDL_GetKeyState(numkeys), sizeof keys);
+    float fingers[2] = {-1, -1};
+    Controls now;
+    now.held = readControls(fingers);
+    now.left = fingers[0];
+    now.right = fingers[1];
+    addControls(keys, now);
+    return keys;
+}
+
+int __wrap__Z4gra1v()
+{
+    matchPlays(2);
+    const int result = __real__Z4gra1v();
+    matchPlays(0);
+    return result;
+}
+
+int __wrap__Z4gra2v()
+{
+    matchPlays(1);
+    const int result = __real__Z4gra2v();
+    matchPlays(0);
+    return result;
+}
+
+}  // extern "C"
