@@ -29,15 +29,25 @@ add_executable(rallyo src/shell/rallyo.cpp ${web}/main.cpp ${web}/pace.cpp ${web
 set_property(SOURCE src/shell/rallyo.cpp APPEND PROPERTY COMPILE_DEFINITIONS main=gameMain)
 target_link_libraries(rallyo PRIVATE rallyo_core)
 target_link_options(rallyo PRIVATE -sLEGACY_GL_EMULATION=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
-    -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=[requestFullscreen]
-    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/gfx@gfx")
+    -sEXIT_RUNTIME=1 "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/gfx@gfx")
 foreach(fn SDL_GL_SwapBuffers SDL_GetTicks fflush SDL_GetKeyState _Z4gra1v _Z4gra2v)
   target_link_options(rallyo PRIVATE "-Wl,--wrap=${fn}")
 endforeach()
 set_target_properties(rallyo PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${RALLYO_WEB_DIR})
 set_property(TARGET rallyo APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/gfx)
-configure_file(${web}/index.html ${RALLYO_WEB_DIR}/index.html COPYONLY)
-configure_file(${web}/controls.js ${RALLYO_WEB_DIR}/controls.js COPYONLY)
+
+# The page around it: its own files as they are, the icons, and the service
+# worker written last, once everything it keeps is there.
+foreach(name index.html page.js controls.js manifest.webmanifest)
+  configure_file(${web}/${name} ${RALLYO_WEB_DIR}/${name} COPYONLY)
+endforeach()
+foreach(size 192 512)
+  configure_file(data/rallyo-${size}.png ${RALLYO_WEB_DIR}/icon-${size}.png COPYONLY)
+endforeach()
+add_custom_target(rallyo_page ALL
+  COMMAND ${CMAKE_COMMAND} -DPAGE=${RALLYO_WEB_DIR} -DTEMPLATE=${web}/sw.js -P ${PROJECT_SOURCE_DIR}/cmake/WebCache.cmake
+  DEPENDS rallyo ${web}/sw.js
+  COMMENT "The service worker of the page")
 
 option(RALLYO_TESTS "Build the tests" ON)
 if(RALLYO_TESTS)
