@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The browser build's tests: the rules' unit tests built with emcc and run
 # under node, then the page of tools/web.sh played in Debian's headless
-# Chromium. The pictures looked at are left in build/web-shots/.
+# Chromium, at a desktop (play.mjs) and on a phone, a tablet, full screen,
+# gamepads and offline (devices.mjs). The pictures looked at are left in
+# build/web-shots/.
 set -eu
 cd "$(dirname "$0")/.."
 tools/web-deps.sh test
@@ -14,4 +16,6 @@ ctest --test-dir build/web-test --output-on-failure
 tools/web.sh
 # puppeteer-core as the lock file pins it; it brings no browser of its own.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-RALLYO_SHOTS="$PWD/build/web-shots" node tests/web/play.mjs build/web
+export RALLYO_SHOTS="$PWD/build/web-shots"
+node tests/web/play.mjs build/web
+node tests/web/devices.mjs build/web

@@ -1,0 +1,192 @@
+// The web build on the screens people hold: a phone in landscape played by
+// touch, a tablet in portrait, full screen on a wide display, gamepads, and
+// the page once more with the server gone. Real input events over CDP.
+//   node devices.mjs PAGE_FOLDER
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { join } from 'node:path';
+import { folder, shots, serve, open, sleep, where, pieces, titleYellow, pointsReach, YELLOW } from './page.mjs';
+
+let server, url;
+const opened = [];
+async function start(options) {
+  const s = await open({ url, ...options });
+  opened.push(s);
+  await s.waitMenu(40);
+  return s;
+}
+
+// Fingers on the screen, by number: CDP is sent the whole set at each change.
+function fingers(s) {
+  const down = new Map();
+  const send = async (type) => s.cdp.send('Input.dispatchTouchEvent', { type, touchPoints: [...down.values()] });
+  return {
+    async put(id, x, y) { down.set(id, { id, ...(await s.at(x, y)) }); await send('touchStart'); },
+    async move(id, x, y) { down.set(id, { id, ...(await s.at(x, y)) }); await send('touchMove'); },
+    async lift(id) { down.delete(id); await send('touchEnd'); },
+    async tap(x, y) { await this.put(99, x, y); await sleep(80); await this.lift(99); },
+  };
+}
+
+// Where an element of the page is, in the game's window pixels.
+async function spot(s, selector) {
+  const [box, el] = [await s.canvas.boundingBox(), await (await s.page.$(selector)).boundingBox()];
+  return [(el.x + el.width / 2 - box.x) * 800 / box.width, (el.y + el.height / 2 - box.y) * 600 / box.height];
+}
+
+const fits = (s) => s.page.evaluate(() => {
+  const r = document.getElementById('game').getBoundingClientRect();
+  return { sideways: document.documentElement.scrollWidth - innerWidth, left: r.left, top: r.top,
+           right: innerWidth - r.right, bottom: innerHeight - r.bottom, width: r.width, height: r.height };
+});
+const playing = async (s) => !titleYellow(await s.shot());
+
+before(async () => {
+  server = await serve(folder);
+  url = `http://127.0.0.1:${server.address().port}/`;
+});
+
+after(async () => {
+  for (const s of opened) await s.close();
+  server?.close();
+});
+
+test('a phone in landscape: the whole picture on screen, and a match played by touch', async () => {
+  const s = await start({ viewport: { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: true } });
+  s.cdp = await s.page.createCDPSession();
+  const f = fingers(s);
+  const box = await fits(s);
+  assert.equal(box.sideways, 0, 'the page scrolls sideways');
+  assert.ok(box.top >= 0 && box.bottom >= 0 && box.left >= 0 && box.right >= 0, `the picture leaves the screen: ${JSON.stringify(box)}`);
+  assert.ok(Math.abs(box.height - 390) < 1 && Math.abs(box.width - 520) < 1, `picture ${box.width} x ${box.height}`);
+  await s.page.screenshot({ path: join(shots, 'phone-menu.png') });
+
+  await f.tap(100, 465);  // "P1 vs P2"
+  await sleep(700);
+  assert.ok(await playing(s), 'a tap on P1 vs P2 started nothing');
+  await s.page.screenshot({ path: join(shots, 'phone-match.png') });
+  assert.equal(await s.page.$eval('#touch', (e) => e.hidden), false, 'no touch hints in the match');
+
+  // One finger high on the right half, one low on the left: two players.
+  const before = pieces(await s.shot());
+  await f.put(1, 600, 90);
+  await f.put(2, 200, 560);
+  await sleep(1200);
+  const held = pieces(await s.shot('phone-fingers'));
+  await f.lift(1);
+  await f.lift(2);
+  assert.ok(before.right.y - held.right.y > 60, `right paddle ${before.right.y} -> ${held.right.y}`);
+  assert.ok(held.left.y - before.left.y > 60, `left paddle ${before.left.y} -> ${held.left.y}`);
+  // It stops at the finger: its middle within a step or two of it.
+  assert.ok(Math.abs(held.right.y - 90) < 12, `the right paddle stopped at ${held.right.y}, the finger at 90`);
+
+  // The right smash held, a finger on the right half steering the paddle
+  // to where the ball will come: a flat return.
+  const [sx, sy] = await spot(s, '#smash-right');
+  await f.put(3, sx, sy);
+  await f.put(4, 650, 300);
+  const smashed = await s.flatReturn((off, y) => f.move(4, 650, y));
+  await f.lift(4);
+  await f.lift(3);
+  assert.ok(smashed, 'no flat return seen in a minute');
+
+  const [ex, ey] = await spot(s, '#end');
+  const fade = await s.fadeToMenu(() => f.tap(ex, ey), 'phone-fade');
+  assert.ok(fade.darkened >= 1, `no fade: ${JSON.stringify(fade)}`);
+  assert.equal(await s.page.$eval('#touch', (e) => e.hidden), true, 'touch hints left over the menu');
+});
+
+test('a tablet in portrait: the picture as wide as the screen, and the menu answers taps', async () => {
+  const s = await start({ viewport: { width: 768, height: 1024, deviceScaleFactor: 2, isMobile: true, hasTouch: true } });
+  s.cdp = await s.page.createCDPSession();
+  const box = await fits(s);
+  assert.equal(box.sideways, 0, 'the page scrolls sideways');
+  assert.equal(box.width, 768);
+  await s.page.screenshot({ path: join(shots, 'tablet.png') });
+  const five = pointsReach(await s.shot());
+  await fingers(s).tap(100, 492);  // "Punkty:"
+  await sleep(300);
+  assert.ok(pointsReach(await s.shot()) > five + 6, 'a tap on Punkty did not raise the points');
+});
+
+test('full screen fills a 1280 x 720 screen with the picture, 4:3 in the middle, and the mouse lands right', async () => {
+  const s = await start({ viewport: { width: 1280, height: 720 } });
+  await s.page.click('#fullscreen');
+  await s.page.waitForFunction(() => document.fullscreenElement, { timeout: 5000 });
+  await sleep(300);
+  const r = await s.canvas.evaluate((c) => { const b = c.getBoundingClientRect(); return [b.left, b.top, b.width, b.height]; });
+  assert.deepEqual(r, [160, 0, 960, 720]);
+  await s.page.screenshot({ path: join(shots, 'fullscreen.png') });
+  await s.move(120, 441);
+  await sleep(200);
+  assert.ok(where(await s.shot(), (r, g, b) => r > 150 && g < 60, 76, 433, 184, 449).n > 40, 'P1 vs CPU is not red under the pointer');
+  await s.click(100, 441);
+  await sleep(700);
+  assert.ok(await playing(s), 'a click on P1 vs CPU started nothing');
+
+  // The browser's own way out; the pointer still lands where it is drawn.
+  await s.page.evaluate(() => document.exitFullscreen());
+  await s.page.waitForFunction(() => !document.fullscreenElement, { timeout: 5000 });
+  await s.hold('Escape', 250);
+  await s.waitMenu(30);
+  const five = pointsReach(await s.shot());
+  await s.click(100, 492);
+  await sleep(300);
+  assert.ok(pointsReach(await s.shot()) > five + 6, 'after full screen a click on Punkty did not raise the points');
+});
+
+test('gamepads: the first plays the right paddle and smashes, the second the left paddle', async () => {
+  const s = await start({
+    viewport: { width: 1000, height: 800 },
+    // Two pads of the standard mapping, scripted from the test.
+    before: (page) => page.evaluateOnNewDocument(() => {
+      const pad = (index) => ({ id: `Test pad ${index + 1}`, index, connected: true, mapping: 'standard', timestamp: 0,
+                                axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) });
+      window.testPads = [pad(0), pad(1)];
+      navigator.getGamepads = () => window.testPads;
+      window.pressPad = (n, button, down) => Object.assign(window.testPads[n].buttons[button], { pressed: down, value: down ? 1 : 0 });
+    }),
+  });
+  const press = (n, button, down) => s.page.evaluate((n, b, d) => window.pressPad(n, b, d), n, button, down);
+  const hold = async (n, button, ms) => { await press(n, button, true); await sleep(ms); await press(n, button, false); };
+  await s.page.evaluate(() => window.dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: window.testPads[0] })));
+  assert.match(await s.page.$eval('#pads', (e) => e.textContent), /Gamepad 1 connected .*right paddle/);
+
+  await s.click(100, 465);  // "P1 vs P2"
+  await sleep(700);
+  const a = pieces(await s.shot());
+  await hold(0, 12, 600);  // pad 1, d-pad up
+  await hold(1, 13, 600);  // pad 2, d-pad down
+  const b = pieces(await s.shot());
+  assert.ok(a.right.y - b.right.y > 30, `d-pad up: right paddle ${a.right.y} -> ${b.right.y}`);
+  assert.ok(b.left.y - a.left.y > 30, `d-pad down on pad 2: left paddle ${a.left.y} -> ${b.left.y}`);
+
+  await press(0, 0, true);  // the bottom face button held
+  const smashed = await s.flatReturn((off) => hold(0, off > 0 ? 12 : 13, Math.min(400, Math.abs(off) * 4)));
+  await press(0, 0, false);
+  assert.ok(smashed, 'no flat return seen in a minute');
+  await s.fadeToMenu(() => hold(0, 9, 250), 'pad-fade');  // Start
+});
+
+test('offline: after one visit the page starts and plays with the server gone; it can be installed', async () => {
+  const s = await start({ viewport: { width: 1000, height: 800 } });
+  const cdp = await s.page.createCDPSession();
+  const manifest = await cdp.send('Page.getAppManifest');
+  assert.deepEqual(manifest.errors, []);
+  assert.deepEqual(JSON.parse(manifest.data).icons.map((icon) => icon.sizes), ['192x192', '512x512']);
+  await s.page.waitForFunction(() => navigator.serviceWorker.controller, { timeout: 30000 });
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, []);
+
+  s.offline = true;
+  server.closeAllConnections();
+  await new Promise((done) => server.close(done));
+  server = null;
+  await s.load(url);
+  const { img } = await s.waitMenu(40);
+  assert.ok(where(img, YELLOW, 20, 15, 120, 40).n > 30, 'no menu offline');
+  await s.page.screenshot({ path: join(shots, 'offline.png') });
+  await s.click(100, 441);
+  await sleep(700);
+  assert.ok(await playing(s), 'no match offline');
+});
