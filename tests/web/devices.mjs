@@ -96,7 +96,7 @@ test('a phone in landscape: the whole picture on screen, and a match played by t
   assert.equal(await s.page.$eval('#touch', (e) => e.hidden), true, 'touch hints left over the menu');
 });
 
-test('a tablet in portrait: the picture as wide as the screen, and the menu answers taps', async () => {
+test('a tablet in portrait: the picture as wide as the screen, and the menu answers taps; no width scrolls sideways', async () => {
   const s = await start({ viewport: { width: 768, height: 1024, deviceScaleFactor: 2, isMobile: true, hasTouch: true } });
   s.cdp = await s.page.createCDPSession();
   const box = await fits(s);
@@ -107,6 +107,17 @@ test('a tablet in portrait: the picture as wide as the screen, and the menu answ
   await fingers(s).tap(100, 492);  // "Punkty:"
   await sleep(300);
   assert.ok(pointsReach(await s.shot()) > five + 6, 'a tap on Punkty did not raise the points');
+
+  // Nothing scrolls sideways at any width, standing or lying, and the
+  // picture is always whole and 4:3.
+  for (const [width, height] of [[320, 568], [568, 320], [390, 844], [1024, 768], [1366, 1024], [1920, 1080], [2560, 1440], [1440, 2560]]) {
+    await s.page.setViewport({ width, height, isMobile: true, hasTouch: true });
+    await sleep(100);
+    const b = await fits(s);
+    assert.equal(b.sideways, 0, `${width} x ${height}: the page scrolls sideways`);
+    assert.ok(b.left >= 0 && b.right >= 0 && b.top >= 0 && b.bottom > -1 && Math.abs(b.width * 3 - b.height * 4) < 4, `${width} x ${height}: ${JSON.stringify(b)}`);
+    assert.ok(b.width >= Math.min(width, height * 4 / 3) - 1, `${width} x ${height}: the picture is only ${b.width} wide`);
+  }
 });
 
 test('full screen fills a 1280 x 720 screen with the picture, 4:3 in the middle, and the mouse lands right', async () => {
