@@ -4,6 +4,9 @@
 # hardening flags.
 set -eu
 cd "$(dirname "$0")/.."
+# The package's folders take their modes from the umask: under 077 it would
+# install folders that only root can enter. dpkg-buildpackage sets 022 too.
+umask 022
 tools/deps.sh package >&2
 build=build/package
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
