@@ -29,12 +29,26 @@ add_executable(rallyo src/shell/rallyo.cpp ${web}/main.cpp ${web}/pace.cpp ${web
 set_property(SOURCE src/shell/rallyo.cpp APPEND PROPERTY COMPILE_DEFINITIONS main=gameMain)
 target_link_libraries(rallyo PRIVATE rallyo_core)
 target_link_options(rallyo PRIVATE -sLEGACY_GL_EMULATION=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
-    -sEXIT_RUNTIME=1 "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/gfx@gfx")
+    -sEXIT_RUNTIME=1)
 foreach(fn SDL_GL_SwapBuffers SDL_GetTicks fflush SDL_GetKeyState _Z4gra1v _Z4gra2v)
   target_link_options(rallyo PRIVATE "-Wl,--wrap=${fn}")
 endforeach()
-set_target_properties(rallyo PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${RALLYO_WEB_DIR})
-set_property(TARGET rallyo APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/gfx)
+# The pictures one by one in sorted order: given the folder, the file packager
+# lays them out in the order the disk lists them, which differs between disks.
+file(GLOB pictures RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/gfx/*.bmp)
+foreach(picture ${pictures})
+  target_link_options(rallyo PRIVATE "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/${picture}@${picture}")
+  set_property(TARGET rallyo APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/${picture})
+endforeach()
+# Linked here, under a name relative to this folder, then copied to the page
+# (cmake/WebPage.cmake): the file packager writes the name of rallyo.data it
+# was given into rallyo.js, and an absolute one would show every player the
+# builder's folders.
+set_target_properties(rallyo PROPERTIES SUFFIX .js)
+set(page_program ${RALLYO_WEB_DIR}/rallyo.js ${RALLYO_WEB_DIR}/rallyo.wasm ${RALLYO_WEB_DIR}/rallyo.data)
+add_custom_command(OUTPUT ${page_program}
+  COMMAND ${CMAKE_COMMAND} -DPAGE=${RALLYO_WEB_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/WebPage.cmake
+  DEPENDS rallyo ${PROJECT_SOURCE_DIR}/cmake/WebPage.cmake WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
 
 # The page around it: its own files as they are, the icons, and the service
 # worker written last, once everything it keeps is there.
@@ -46,7 +60,7 @@ foreach(size 192 512)
 endforeach()
 add_custom_target(rallyo_page ALL
   COMMAND ${CMAKE_COMMAND} -DPAGE=${RALLYO_WEB_DIR} -DTEMPLATE=${web}/sw.js -P ${PROJECT_SOURCE_DIR}/cmake/WebCache.cmake
-  DEPENDS rallyo ${web}/sw.js
+  DEPENDS ${page_program} ${web}/sw.js
   COMMENT "The service worker of the page")
 
 option(RALLYO_TESTS "Build the tests" ON)

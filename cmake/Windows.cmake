@@ -1,5 +1,5 @@
-# The Windows zip: everything a player unpacks and double-clicks, flat in
-# one folder, with the texts in Windows line endings.
+# What the Windows zip holds: everything a player unpacks and double-clicks,
+# flat in one folder, with the texts in Windows line endings.
 file(STRINGS ${RALLYO_WIN32_SDL}/debian-version RALLYO_WIN32_SDL_DEBIAN LIMIT_COUNT 1)
 
 # Copies a text file with CRLF line ends, filling in @VARIABLES@ when asked.
@@ -29,10 +29,4 @@ install(FILES
   gfx/pileczka.bmp gfx/qor.bmp gfx/start.bmp
   DESTINATION gfx)
 install(FILES ${texts}/readme.txt ${texts}/LICENSE.txt ${texts}/SDL-COPYING.txt DESTINATION .)
-
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME rallyo)
-set(CPACK_PACKAGE_FILE_NAME rallyo-${PROJECT_VERSION}-win32)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+# tools/windows.sh installs this, stripped, and zips it with tools/zip-folder.sh.

@@ -4,6 +4,9 @@
 # hardening flags.
 set -eu
 cd "$(dirname "$0")/.."
+# The package's folders take their modes from the umask: under 077 it would
+# install folders that only root can enter. dpkg-buildpackage sets 022 too.
+umask 022
 tools/deps.sh package >&2
 build=build/package
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
@@ -14,4 +17,17 @@ cmake --build "$build" -j"$(nproc)" >&2
 rm -f "$build"/rallyo_*.deb
 (cd "$build" && cpack -G DEB >&2)
 version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
-echo "$PWD/$build/rallyo_${version}_$(dpkg --print-architecture).deb"
+deb=$PWD/$build/rallyo_${version}_$(dpkg --print-architecture).deb
+
+# cpack counts each folder's size on the disk into Installed-Size, and
+# folders take more room on some file systems than on others. dpkg-deb packs
+# the same tree again, its size counted as dpkg-gencontrol counts it: each
+# file's size rounded up to a KiB, and a KiB for each folder.
+tree=$build/deb-tree
+rm -rf "$tree"
+dpkg-deb -R "$deb" "$tree"
+size=$(find "$tree" -mindepth 1 -path "$tree/DEBIAN" -prune -o -printf '%y %s\n' |
+    awk '{ n += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print n }')
+sed -i "s/^Installed-Size: .*/Installed-Size: $size/" "$tree/DEBIAN/control"
+dpkg-deb --root-owner-group -b "$tree" "$deb" >&2
+echo "$deb"

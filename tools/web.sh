@@ -7,7 +7,8 @@ tools/web-deps.sh build
 # Debian's emcc runs its JavaScript tools with node and needs Debian's own
 # modules (acorn) found, whichever node is on the PATH.
 export NODE_PATH=/usr/share/nodejs
+# The source folder's name stays out of __FILE__ and debugging strings.
 emcmake cmake -S . -B build/web-build -DCMAKE_BUILD_TYPE=Release -DRALLYO_TESTS=OFF \
-    -DRALLYO_WEB_DIR="$PWD/build/web" >/dev/null
+    -DRALLYO_WEB_DIR="$PWD/build/web" -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$PWD=." >/dev/null
 cmake --build build/web-build -j2
 ls -l build/web

@@ -27,7 +27,7 @@ need() {
 }
 
 need cmake make pkg-config dpkg-dev g++-mingw-w64-i686 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
-    binutils-mingw-w64-i686 mingw-w64-tools
+    binutils-mingw-w64-i686 mingw-w64-tools zip
 [ "$mode" = test ] && need googletest
 
 # The machine's own Debian archives, as deb-src entries in a private apt
@@ -64,36 +64,50 @@ apt_private() {
         -o "Dir::State::Lists=$dir/lists" -o "Dir::Cache=$dir/cache" -o APT::Sandbox::User=root)
 }
 
-# SDL 1.2 for Windows, from Debian's own source, built once and kept.
+# SDL 1.2 for Windows, from Debian's own source, built once and kept; a kept
+# build made any other way is made again. The console keeps the banner (no
+# stdout.txt), SDL.dll needs no MinGW runtime DLL beside it, and no folder of
+# this machine's goes into it.
 sdl=$out/sdl
-if [ ! -f "$sdl/lib/pkgconfig/sdl.pc" ] || [ ! -f "$sdl/bin/SDL.dll" ]; then
+sdl_configure=(--host=i686-w64-mingw32 --disable-static --enable-shared --disable-stdio-redirect
+    "CC=i686-w64-mingw32-gcc -static-libgcc" "CFLAGS=-g -O2 -ffile-prefix-map=$out/sdl-src=.")
+if [ "$(cat "$sdl/configured" 2>/dev/null)" != "${sdl_configure[*]}" ]; then
     apt_private
-    rm -rf "$out/sdl-src"
+    rm -rf "$out/sdl-src" "$sdl"
     mkdir -p "$out/sdl-src"
     "${apt[@]}" "${APT_PRIVATE[@]}" update -qq
     (cd "$out/sdl-src" && "${apt[@]}" "${APT_PRIVATE[@]}" source -qq libsdl1.2 >/dev/null)
     src=$(find "$out/sdl-src" -mindepth 1 -maxdepth 1 -type d -name 'libsdl1.2-*' | head -n 1)
     [ -n "$src" ] || { echo "apt-get source libsdl1.2 gave no source tree" >&2; exit 1; }
-    # The console keeps the banner (no stdout.txt), and SDL.dll needs no
-    # MinGW runtime DLL beside it.
-    (cd "$src" && ./configure -q --build="$(sh build-scripts/config.guess)" --host=i686-w64-mingw32 --prefix="$sdl" --disable-static --enable-shared \
-        --disable-stdio-redirect CC="i686-w64-mingw32-gcc -static-libgcc" >/dev/null &&
-        make -s -j2 >/dev/null 2>&1 && make -s install >/dev/null)
-    i686-w64-mingw32-strip --strip-unneeded "$sdl/bin/SDL.dll"
+    # The linker and strip write SOURCE_DATE_EPOCH into the DLL as its time:
+    # here the time of the source's own Debian changelog entry, as Debian
+    # dates its builds, so that SDL.dll is the same bytes whenever, and for
+    # whichever commit of the game, it is built.
+    sdl_time=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Timestamp)
+    (export SOURCE_DATE_EPOCH=$sdl_time && cd "$src" &&
+        ./configure -q --build="$(sh build-scripts/config.guess)" --prefix="$sdl" "${sdl_configure[@]}" >/dev/null &&
+        make -s -j2 >/dev/null 2>&1 && make -s install >/dev/null &&
+        i686-w64-mingw32-strip --strip-unneeded "$sdl/bin/SDL.dll")
     # What the zip says of SDL's source: the package and version it was built from.
     dpkg-parsechangelog -l "$src/debian/changelog" -S Version >"$sdl/debian-version"
     cp "$src/COPYING" "$sdl/COPYING"
+    # Written last: a build cut short is never kept.
+    echo "${sdl_configure[*]}" >"$sdl/configured"
 fi
 
 # The game (and with "test" its tests) for Windows, and the zip. Built with
-# the flags the Linux tests use, so the zip holds the very program tested.
+# the flags the Linux tests use, so the zip holds the very program tested;
+# the source folder's name stays out of its debugging and __FILE__ strings.
+# Stripping the installed rallyo.exe writes SOURCE_DATE_EPOCH into it as its
+# time (tools/release.sh sets it; without it, the time of the build).
 tests=OFF
 [ "$mode" = test ] && tests=ON
 cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" -DRALLYO_WIN32_SDL="$sdl" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRALLYO_TESTS=$tests >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRALLYO_TESTS=$tests -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$root=." >/dev/null
 cmake --build "$out/game" -j2
+rm -rf "$out/zip-tree"
+cmake --install "$out/game" --prefix "$out/zip-tree" --strip >/dev/null
+version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
 rm -f "$out"/rallyo-*-win32.zip
-(cd "$out/game" && cpack -G ZIP -B "$out/pack" >/dev/null)
-mv "$out"/pack/rallyo-*-win32.zip "$out/"
-rm -rf "$out/pack"
+tools/zip-folder.sh "$out/zip-tree" "$out/rallyo-$version-win32.zip"
 ls "$out"/rallyo-*-win32.zip
