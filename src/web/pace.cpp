@@ -72,17 +72,19 @@ namespace {
 double lastSwap = -1e9;   // when the last swap returned, page time in ms
 double lastTurn;          // when the page last had its turn
 bool drawing = true;      // whether the picture being made is drawn
+bool looked;              // whether the game has read the clock since its last picture
 }  // namespace
 
 extern "C" {
 
 // After a picture the game goes on at once, but there is nothing for it to
 // do before its clock lets it: a match makes a frame only once more than
-// 10 ms have passed since the last (ftps). The page sleeps until
-// a millisecond before, and leaves the last moment to the game's own busy
-// wait, so that no frame comes late. The intro and the menu, which wait for
-// nothing, are held to a picture every 5 ms: often enough that the intro's
-// steps keep their time, and most of those pictures are not drawn.
+// 10 ms have passed since the last (ftps). The page sleeps until a
+// millisecond before, and leaves the last moment to the game's own busy
+// wait, so that no frame comes late. The other screens wait for nothing: a
+// screen that reads the clock (the intro, the fade) times its steps by it
+// and gets a picture every 2 ms, so that no step comes late either; the
+// menu, which does not, one every 10 ms. Most of those are not drawn.
 void __wrap_SDL_GL_SwapBuffers(void)
 {
     __real_SDL_GL_SwapBuffers();
@@ -90,7 +92,8 @@ void __wrap_SDL_GL_SwapBuffers(void)
     countPicture(drawing);
     letThePageRun();
     const int toGate = int(ftps + 10 - __real_SDL_GetTicks());
-    const double due = std::fmax(lastSwap + 5, emscripten_get_now() + toGate);
+    const double due = std::fmax(lastSwap + (looked ? 2 : 10), emscripten_get_now() + toGate);
+    looked = false;
     for (double now = emscripten_get_now(); now < due - 1; now = emscripten_get_now())
         sleepFor(std::floor(due - now));
     // One picture a refresh: the first one after it, which the screen then
@@ -106,6 +109,7 @@ void __wrap_SDL_GL_SwapBuffers(void)
 // gives it a turn here.
 Uint32 __wrap_SDL_GetTicks(void)
 {
+    looked = true;
     if (emscripten_get_now() - lastTurn > 10) {
         letThePageRun();
         lastTurn = emscripten_get_now();
