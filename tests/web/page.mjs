@@ -182,6 +182,29 @@ export async function open({ url, viewport = { width: 1000, height: 1200 }, befo
     return { lit, ms, darkened: darkened.length, darkest };
   };
   s.cpu = () => cpuSeconds(browser.process().pid);
+  // The pace of a match, over seconds in which nothing is read back (a read
+  // of the canvas costs the small machine several frames): frames the match
+  // played, new pictures the screen showed and pictures drawn, how busy the
+  // page's own thread was, and the CPU time of the whole browser, all its
+  // processes, a second.
+  s.pace = async (seconds) => {
+    const cdp = await page.createCDPSession();
+    await cdp.send('Performance.enable');
+    const look = async () => {
+      const { metrics } = await cdp.send('Performance.getMetrics');
+      const [at, frames, shown, drawn] = await page.evaluate(() => [performance.now(), Module.pictures, Module.screen.shown, Module.drawn]);
+      return { at, frames, shown, drawn, busy: metrics.find((m) => m.name === 'TaskDuration').value, cpu: s.cpu() };
+    };
+    const p0 = await look();
+    await sleep(seconds * 1000);
+    const p1 = await look();
+    await cdp.detach();
+    const span = (p1.at - p0.at) / 1000;
+    const rate = (what) => +((p1[what] - p0[what]) / span).toFixed(1);
+    return { matchFramesPerSecond: rate('frames'), picturesShownPerSecond: rate('shown'),
+             picturesDrawnPerSecond: rate('drawn'), mainThreadBusy: +((p1.busy - p0.busy) / span).toFixed(2),
+             browserCpuPerSecond: +((p1.cpu - p0.cpu) / span).toFixed(2) };
+  };
   s.close = async () => { await browser.close(); rmSync(profile, { recursive: true, force: true }); };
   if (url) await s.load(url);
   return s;
