@@ -5,7 +5,7 @@
 set -eu
 build="cmake g++ pkg-config libsdl1.2-compat-dev libglu1-mesa-dev libgtk-3-dev"
 package="dpkg-dev zip"
-tests="$package lintian openbox libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
+tests="$package lintian openbox x11-utils libgtest-dev xvfb xauth xdotool imagemagick libx11-dev
        desktop-file-utils appstream groff-base man-db
        clang libclang-rt-14-dev valgrind"
 want=$build

@@ -13,11 +13,18 @@ start_x
 trap 'kill $GAME_PID $WM_PID $XVFB_PID 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK"' EXIT
 openbox --sm-disable >/dev/null 2>&1 &
 WM_PID=$!
+# The game only once the window manager has the screen: a box mapped while
+# it is still taking over need not come up as one it manages.
+for ((i = 0; i < 200; i++)); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 
 # With a window manager the box is raised and focused through it; the key
 # then goes where the focus is, as from a keyboard.
 start_game "$game"
-box=$(wait_window 'Fullscreen\?') || fail "no question"
+box=$(wait_window 'Fullscreen\?') ||
+    fail "no question; the game $(kill -0 "$GAME_PID" 2>/dev/null && echo "still runs" || echo "has ended"), its stderr: $(cat "$WORK/err")"
 for ((try = 0; try < 5; try++)); do
     xdotool windowactivate --sync "$box" 2>/dev/null
     sleep 0.3
