@@ -8,10 +8,11 @@ import { join } from 'node:path';
 import { folder, shots, serve, open, sleep, where, pieces, titleYellow, pointsReach, YELLOW } from './page.mjs';
 
 let server, url;
-const opened = [];
-async function start(options) {
+// A browser of its own for each test, closed with it: one left playing
+// in the background would take the small machine's time from the next.
+async function start(t, options) {
   const s = await open({ url, ...options });
-  opened.push(s);
+  t.after(() => s.close());
   await s.waitMenu(40);
   return s;
 }
@@ -47,12 +48,11 @@ before(async () => {
 });
 
 after(async () => {
-  for (const s of opened) await s.close();
   server?.close();
 });
 
-test('a phone in landscape: the whole picture on screen, and a match played by touch', async () => {
-  const s = await start({ viewport: { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: true } });
+test('a phone in landscape: the whole picture on screen, and a match played by touch', async (t) => {
+  const s = await start(t, { viewport: { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true, isLandscape: true } });
   s.cdp = await s.page.createCDPSession();
   const f = fingers(s);
   const box = await fits(s);
@@ -96,8 +96,8 @@ test('a phone in landscape: the whole picture on screen, and a match played by t
   assert.equal(await s.page.$eval('#touch', (e) => e.hidden), true, 'touch hints left over the menu');
 });
 
-test('a tablet in portrait: the picture as wide as the screen, and the menu answers taps; no width scrolls sideways', async () => {
-  const s = await start({ viewport: { width: 768, height: 1024, deviceScaleFactor: 2, isMobile: true, hasTouch: true } });
+test('a tablet in portrait: the picture as wide as the screen, and the menu answers taps; no width scrolls sideways', async (t) => {
+  const s = await start(t, { viewport: { width: 768, height: 1024, deviceScaleFactor: 2, isMobile: true, hasTouch: true } });
   s.cdp = await s.page.createCDPSession();
   const box = await fits(s);
   assert.equal(box.sideways, 0, 'the page scrolls sideways');
@@ -120,8 +120,8 @@ test('a tablet in portrait: the picture as wide as the screen, and the menu answ
   }
 });
 
-test('full screen fills a 1280 x 720 screen with the picture, 4:3 in the middle, and the mouse lands right', async () => {
-  const s = await start({ viewport: { width: 1280, height: 720 } });
+test('full screen fills a 1280 x 720 screen with the picture, 4:3 in the middle, and the mouse lands right', async (t) => {
+  const s = await start(t, { viewport: { width: 1280, height: 720 } });
   await s.page.click('#fullscreen');
   await s.page.waitForFunction(() => document.fullscreenElement, { timeout: 5000 });
   await sleep(300);
@@ -148,8 +148,8 @@ test('full screen fills a 1280 x 720 screen with the picture, 4:3 in the middle,
   assert.ok(pointsReach(await s.shot()) > five + 6, 'after full screen a click on Punkty did not raise the points');
 });
 
-test('gamepads: the first plays the right paddle and smashes, the second the left paddle', async () => {
-  const s = await start({
+test('gamepads: the first plays the right paddle and smashes, the second the left paddle', async (t) => {
+  const s = await start(t, {
     viewport: { width: 1000, height: 800 },
     // Two pads of the standard mapping, scripted from the test.
     before: (page) => page.evaluateOnNewDocument(() => {
@@ -181,8 +181,8 @@ test('gamepads: the first plays the right paddle and smashes, the second the lef
   await s.fadeToMenu(() => hold(0, 9, 250), 'pad-fade');  // Start
 });
 
-test('offline: after one visit the page starts and plays with the server gone; it can be installed', async () => {
-  const s = await start({ viewport: { width: 1000, height: 800 } });
+test('offline: after one visit the page starts and plays with the server gone; it can be installed', async (t) => {
+  const s = await start(t, { viewport: { width: 1000, height: 800 } });
   const cdp = await s.page.createCDPSession();
   const manifest = await cdp.send('Page.getAppManifest');
   assert.deepEqual(manifest.errors, []);
