@@ -41,19 +41,7 @@ fi
 
 game=$out/game
 zip=$(ls "$out"/rallyo-*-win32.zip)
-failed=0
-passed=0
-check() {  # name, command...
-    local name=$1
-    shift
-    echo "== $name"
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $name"
-        failed=$((failed + 1))
-    fi
-}
+. tests/checks.bash
 
 # The executable: a 32-bit console program that needs nothing but SDL.dll,
 # the system's GL and GLU, user32 for its question, kernel32 and msvcrt,
@@ -107,5 +95,4 @@ echo "== frame rate of a match against the computer under Wine (${RALLYO_BENCH_S
 "${xrun[@]}" bash -c 'wine "$1" "$2"; status=$?; wineserver -k; exit $status' _ \
     "$game/tests/bench/rallyo_bench.exe" "${RALLYO_BENCH_SECONDS:-10}" | tr -d '\r' || true
 
-echo "windows: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done windows

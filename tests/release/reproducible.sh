@@ -23,19 +23,7 @@ for p in locales unzip; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || apt_install "$p"
 done
 
-passed=0
-failed=0
-check() {  # name, command...
-    local name=$1
-    shift
-    echo "== $name"
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $name"
-        failed=$((failed + 1))
-    fi
-}
+. tests/checks.bash
 
 ram=/dev/shm
 [ -w "$ram" ] && [ "$(df -Pk "$ram" | awk 'NR == 2 { print $4 }')" -gt 1048576 ] || ram=${TMPDIR:-/tmp}
@@ -108,5 +96,4 @@ no_build_folder() {
 }
 check "no builder's folder in any file" no_build_folder
 
-echo "reproducible: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done reproducible
