@@ -43,6 +43,11 @@ echo "== the release in a fresh clone ($there)"
     { echo "reproducible: 0 passed, 1 failed"; exit 1; }
 
 same_bytes() {
+    local dir
+    for dir in "$here" "$there"; do
+        echo "-- $dir/dist/SHA256SUMS:"
+        cat "$dir/dist/SHA256SUMS"
+    done
     diff "$here/dist/SHA256SUMS" "$there/dist/SHA256SUMS" && return 0
     apt_install diffoscope-minimal python3-debian xxd || echo "(diffoscope could not be installed)"
     local name
