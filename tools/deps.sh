@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build and run ("play"), to
-# be packaged ("package") or also to be tested ("test"), asking apt only for
-# what is missing.
+# be packaged ("package") or also to be tested ("test"), and any packages
+# named after that, asking apt only for what is missing.
 set -eu
 build="cmake g++ pkg-config libsdl1.2-compat-dev libglu1-mesa-dev libgtk-3-dev"
 package="dpkg-dev zip"
@@ -13,6 +13,8 @@ case ${1:-play} in
 package) want="$build $package" ;;
 test) want="$build $tests" ;;
 esac
+[ $# -gt 0 ] && shift
+want="$want $*"
 
 missing=""
 for p in $want; do

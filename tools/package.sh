@@ -16,7 +16,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DRALLYO_TESTS=OFF -DRALLYO_BI
 cmake --build "$build" -j"$(nproc)" >&2
 rm -f "$build"/rallyo_*.deb
 (cd "$build" && cpack -G DEB >&2)
-version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
+version=$(tools/version.sh)
 deb=$PWD/$build/rallyo_${version}_$(dpkg --print-architecture).deb
 
 # cpack counts each folder's size on the disk into Installed-Size, and

@@ -24,7 +24,7 @@ umask 022
 export TZ=UTC LC_ALL=C.UTF-8
 unset LANGUAGE
 
-version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
+version=$(tools/version.sh)
 [ -n "$version" ] || die "no version in CMakeLists.txt"
 head -n 1 data/changelog | grep -qF "rallyo ($version) " || die "data/changelog's newest entry is not $version"
 grep -m 1 '<release ' data/org.example.rallyo.metainfo.xml | grep -qF "version=\"$version\"" ||

@@ -107,7 +107,7 @@ cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cma
 cmake --build "$out/game" -j2
 rm -rf "$out/zip-tree"
 cmake --install "$out/game" --prefix "$out/zip-tree" --strip >/dev/null
-version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
+version=$(tools/version.sh)
 rm -f "$out"/rallyo-*-win32.zip
 tools/zip-folder.sh "$out/zip-tree" "$out/rallyo-$version-win32.zip"
 ls "$out"/rallyo-*-win32.zip

@@ -12,16 +12,7 @@ set -u
 cd "$(dirname "$0")/../.."
 here=$(pwd -P)
 export LC_ALL=C
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-apt=(apt-get -o DPkg::Lock::Timeout=600)
-apt_install() {
-    $sudo "${apt[@]}" update -qq && DEBIAN_FRONTEND=noninteractive $sudo "${apt[@]}" install -y -qq \
-        --no-install-recommends "$@" >/dev/null
-}
-for p in locales unzip; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || apt_install "$p"
-done
+tools/deps.sh package locales unzip || exit 1
 
 . tests/checks.bash
 
@@ -49,7 +40,7 @@ same_bytes() {
         cat "$dir/dist/SHA256SUMS"
     done
     diff "$here/dist/SHA256SUMS" "$there/dist/SHA256SUMS" && return 0
-    apt_install diffoscope-minimal python3-debian xxd || echo "(diffoscope could not be installed)"
+    tools/deps.sh package diffoscope-minimal python3-debian xxd >/dev/null || echo "(diffoscope could not be installed)"
     local name
     for name in $(cut -c 67- "$here/dist/SHA256SUMS" "$there/dist/SHA256SUMS" | sort -u); do
         cmp -s "$here/dist/$name" "$there/dist/$name" && continue
@@ -64,7 +55,7 @@ same_bytes() {
 }
 check "both releases the same bytes" same_bytes
 
-version=$(sed -n 's/^project(rallyo VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
+version=$(tools/version.sh)
 dist_list() {
     (cd dist && ls) | diff -u - <(printf '%s\n' SHA256SUMS "rallyo-$version-web.zip" "rallyo-$version-win32.zip" \
         "rallyo-$version.tar.gz" "rallyo_${version}_amd64.deb") || return 1
