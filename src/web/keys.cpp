@@ -31,6 +31,16 @@ EM_JS(void, matchPlays, (int mode), {
 namespace {
 // The emulated SDL's state covers every key symbol up to this.
 Uint8 keys[0x10000];
+
+// A match, with the page told that it plays (1 against the computer, 2 two
+// players) and, once it is over, that it does not.
+int played(int mode, int (*match)())
+{
+    matchPlays(mode);
+    const int result = match();
+    matchPlays(0);
+    return result;
+}
 }  // namespace
 
 extern "C" {
@@ -51,18 +61,12 @@ Uint8* __wrap_SDL_GetKeyState(int* numkeys)
 
 int __wrap__Z4gra1v()
 {
-    matchPlays(2);
-    const int result = __real__Z4gra1v();
-    matchPlays(0);
-    return result;
+    return played(2, __real__Z4gra1v);
 }
 
 int __wrap__Z4gra2v()
 {
-    matchPlays(1);
-    const int result = __real__Z4gra2v();
-    matchPlays(0);
-    return result;
+    return played(1, __real__Z4gra2v);
 }
 
 }  // extern "C"
