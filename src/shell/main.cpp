@@ -96,13 +96,7 @@ void startup()
     tapetka = LoadGLTexturesTransp("gfx/start.bmp");
 }
 
-// Where each menu line answers the mouse, in window pixels, bounds
-// inclusive, indexed like k. Fixed numbers laid over the printed labels; the
-// one of "Punkty:" reaches over the value too. Index 2 has no line.
-struct HitBox {
-    int left, right, top, bottom;
-};
-static const HitBox lines[5] = {
+const HitBox menuLines[5] = {
     {76, 184, 433, 449},  // "P1 vs CPU"
     {76, 170, 458, 472},  // "P1 vs P2"
     {0, -1, 0, -1},
@@ -110,9 +104,9 @@ static const HitBox lines[5] = {
     {76, 120, 508, 526},  // "Quit"
 };
 
-static bool over(int line, int px, int py)
+bool overLine(int line, int px, int py)
 {
-    const HitBox& b = lines[line];
+    const HitBox& b = menuLines[line];
     return px >= b.left && px <= b.right && py >= b.top && py <= b.bottom;
 }
 
@@ -174,7 +168,7 @@ void menu()
             // Any event, a key too, makes the highlight follow the pointer.
             SDL_GetMouseState(&x, &y);
             for (int i : {0, 1, 3, 4})
-                k[i] = over(i, x, y) ? 0.0f : 1.0f;
+                k[i] = overLine(i, x, y) ? 0.0f : 1.0f;
             if (event.type != SDL_MOUSEBUTTONDOWN)
                 continue;
             // Left, right and wheel down act; middle and wheel up do not.
@@ -183,13 +177,13 @@ void menu()
                 // A match may leave the pointer anywhere; the rest of this
                 // click still belongs where it was made.
                 const int cx = x, cy = y;
-                if (over(0, cx, cy))
+                if (overLine(0, cx, cy))
                     gra2();
-                if (over(1, cx, cy))
+                if (overLine(1, cx, cy))
                     gra1();
-                if (over(3, cx, cy))
+                if (overLine(3, cx, cy))
                     punkty += 5;
-                if (over(4, cx, cy))
+                if (overLine(4, cx, cy))
                     quit = 1;
             }
             if (punkty > 100)
