@@ -6,7 +6,7 @@
 # build/web-shots/.
 set -eu
 cd "$(dirname "$0")/.."
-tools/web-deps.sh test
+tools/deps.sh web-test
 export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S . -B build/web-test -DCMAKE_BUILD_TYPE=Release \
     -DRALLYO_WEB_DIR="$PWD/build/web-test/page" >/dev/null

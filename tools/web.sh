@@ -3,7 +3,7 @@
 # rallyo.wasm and rallyo.data, a folder that any static web server serves.
 set -eu
 cd "$(dirname "$0")/.."
-tools/web-deps.sh build
+tools/deps.sh web
 # Debian's emcc runs its JavaScript tools with node and needs Debian's own
 # modules (acorn) found, whichever node is on the PATH.
 export NODE_PATH=/usr/share/nodejs

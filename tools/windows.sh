@@ -10,25 +10,8 @@ root=$PWD
 out=$root/build/win32
 mode=${1:-package}
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-apt=(apt-get -o DPkg::Lock::Timeout=600)
-
-# Installs every package named that is not installed yet.
-need() {
-    local p missing=""
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
-    done
-    [ -z "$missing" ] && return 0
-    echo "Installing:$missing"
-    $sudo "${apt[@]}" update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo "${apt[@]}" install -y -qq $missing
-}
-
-need cmake make pkg-config dpkg-dev g++-mingw-w64-i686 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
-    binutils-mingw-w64-i686 mingw-w64-tools zip
-[ "$mode" = test ] && need googletest
+. tools/apt.bash
+if [ "$mode" = test ]; then need windows-test; else need windows; fi
 
 # The machine's own Debian archives, as deb-src entries in a private apt
 # configuration: the system's sources and package lists stay as they are.
@@ -75,8 +58,8 @@ if [ "$(cat "$sdl/configured" 2>/dev/null)" != "${sdl_configure[*]}" ]; then
     apt_private
     rm -rf "$out/sdl-src" "$sdl"
     mkdir -p "$out/sdl-src"
-    "${apt[@]}" "${APT_PRIVATE[@]}" update -qq
-    (cd "$out/sdl-src" && "${apt[@]}" "${APT_PRIVATE[@]}" source -qq libsdl1.2 >/dev/null)
+    apt_update "${APT_PRIVATE[@]}"
+    (cd "$out/sdl-src" && "${apt_get[@]}" "${APT_PRIVATE[@]}" source -qq libsdl1.2 >/dev/null)
     src=$(find "$out/sdl-src" -mindepth 1 -maxdepth 1 -type d -name 'libsdl1.2-*' | head -n 1)
     [ -n "$src" ] || { echo "apt-get source libsdl1.2 gave no source tree" >&2; exit 1; }
     # The linker and strip write SOURCE_DATE_EPOCH into the DLL as its time:

@@ -12,7 +12,7 @@ set -u
 cd "$(dirname "$0")/../.."
 here=$(pwd -P)
 export LC_ALL=C
-tools/deps.sh package locales unzip || exit 1
+tools/deps.sh release || exit 1
 
 . tests/checks.bash
 
@@ -40,7 +40,7 @@ same_bytes() {
         cat "$dir/dist/SHA256SUMS"
     done
     diff "$here/dist/SHA256SUMS" "$there/dist/SHA256SUMS" && return 0
-    tools/deps.sh package diffoscope-minimal python3-debian xxd >/dev/null || echo "(diffoscope could not be installed)"
+    tools/deps.sh diffoscope >/dev/null || echo "(diffoscope could not be installed)"
     local name
     for name in $(cut -c 67- "$here/dist/SHA256SUMS" "$there/dist/SHA256SUMS" | sort -u); do
         cmp -s "$here/dist/$name" "$there/dist/$name" && continue
