@@ -88,13 +88,17 @@ need() {
     echo "Installing: ${missing[*]}"
     apt_update
     log=${TMPDIR:-/tmp}/rallyo-apt-install.$$
-    if ! "${apt_sudo[@]}" "${apt_get[@]}" install -y -qq "${missing[@]}" >"$log" 2>&1; then
+    if ! "${apt_sudo[@]}" "${apt_get[@]}" install -y -q "${missing[@]}" >"$log" 2>&1; then
         cat "$log" >&2
-        echo "deps: ${missing[*]} could not be installed: $(grep '^E:' "$log" | sed 's/^E: //' | head -n 3 | paste -sd ';' -)" >&2
+        # apt's own words: the first dependency it could not meet, and its errors.
+        echo "deps: ${missing[*]} could not be installed: $({ sed -n '/unmet dependencies/{n;s/^ *//;p;q}' "$log"
+            sed -n 's/^E: //p' "$log" | head -n 3; } | paste -sd ';' - | sed 's/;/; /g')" >&2
         rm -f "$log"
         return 1
     fi
+    # What apt says of the install, but for its list of every step.
     grep -v -e '^Selecting previously' -e '^Preparing to unpack' -e '^Unpacking ' -e '^Setting up ' \
-        -e '^Processing triggers' -e '^(Reading database' "$log" || true
+        -e '^Processing triggers' -e '^(Reading database' -e '^Get:' -e '^Reading ' -e '^Building ' \
+        -e '^  ' -e '^The following' -e '^Need to get' -e '^After this' -e '^Fetched' -e '^[0-9]* upgraded' "$log" || true
     rm -f "$log"
 }

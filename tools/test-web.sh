@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The browser build's tests: the rules' unit tests built with emcc and run
-# under node, then the page of tools/web.sh played in Debian's headless
-# Chromium, at a desktop (play.mjs) and on a phone, a tablet, full screen,
-# gamepads and offline (devices.mjs). The pictures looked at are left in
-# build/web-shots/.
+# under node, then the page of tools/web.sh played at a desktop (play.mjs)
+# in Debian's Chromium, Firefox ESR and WebKitGTK, and on a phone, a tablet,
+# full screen, gamepads, offline and without WebGL (devices.mjs) in
+# Chromium. The pictures looked at are left in build/web-shots/.
 set -eu
 cd "$(dirname "$0")/.."
 tools/deps.sh web-test
@@ -17,5 +17,11 @@ tools/web.sh
 # puppeteer-core as the lock file pins it; it brings no browser of its own.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 export RALLYO_SHOTS="$PWD/build/web-shots"
-node tests/web/play.mjs build/web
-node tests/web/devices.mjs build/web
+failed=""
+for engine in chromium firefox webkit; do
+    echo "== the page at a desktop, in $engine"
+    node tests/web/play.mjs build/web "$engine" || failed="$failed play.mjs($engine)"
+done
+echo "== the page on phones, tablets, full screen, gamepads, offline and without WebGL, in chromium"
+node tests/web/devices.mjs build/web || failed="$failed devices.mjs"
+[ -z "$failed" ] || { echo "web: failed:$failed"; exit 1; }

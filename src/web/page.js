@@ -42,11 +42,38 @@ var Module = {
   onAbort: function (what) { page.state.textContent = 'The game stopped: ' + what; }
 };
 
-// How Emscripten ends the program from inside a turn of the page: not an
-// error for anyone to see.
+// How Emscripten ends the program from inside a turn of the page, thrown
+// or, from a turn the game awaited, rejected: not an error for anyone to see.
 window.addEventListener('error', function (e) {
   if (e.error && e.error.name === 'ExitStatus') e.preventDefault();
 });
+window.addEventListener('unhandledrejection', function (e) {
+  if (e.reason && e.reason.name === 'ExitStatus') e.preventDefault();
+});
+
+// The game draws with WebGL. A browser that gives the page none (switched
+// off, or no graphics for it) is told so in words, and the game is not
+// started there to fail on its first picture.
+page.webgl = (function () {
+  var gl = document.createElement('canvas').getContext('webgl');
+  var lose = gl && gl.getExtension('WEBGL_lose_context');
+  if (lose) lose.loseContext();
+  return !!gl;
+})();
+if (page.webgl) {
+  var program = document.createElement('script');
+  program.src = 'rallyo.js';
+  document.body.appendChild(program);
+} else {
+  // Said beside the picture and in it, where the player looks.
+  var why = 'This browser gives the page no WebGL, which the game needs to draw.';
+  page.state.textContent = why;
+  page.state.className = 'error';
+  var notice = document.createElement('p');
+  notice.className = 'notice';
+  notice.textContent = why;
+  page.canvas.parentNode.appendChild(notice);
+}
 
 var button = document.getElementById('fullscreen');
 // A phone without full screen for a page (an iPhone) gets it from the

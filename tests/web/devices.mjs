@@ -31,7 +31,8 @@ function fingers(s) {
 
 // Where an element of the page is, in the game's window pixels.
 async function spot(s, selector) {
-  const [box, el] = [await s.canvas.boundingBox(), await (await s.page.$(selector)).boundingBox()];
+  const [box, el] = await s.evaluate((selector) => [document.getElementById('game'), document.querySelector(selector)]
+    .map((e) => { const r = e.getBoundingClientRect(); return { x: r.x, y: r.y, width: r.width, height: r.height }; }), selector);
   return [(el.x + el.width / 2 - box.x) * 800 / box.width, (el.y + el.height / 2 - box.y) * 600 / box.height];
 }
 
@@ -125,7 +126,7 @@ test('full screen fills a 1280 x 720 screen with the picture, 4:3 in the middle,
   await s.page.click('#fullscreen');
   await s.page.waitForFunction(() => document.fullscreenElement, { timeout: 5000 });
   await sleep(300);
-  const r = await s.canvas.evaluate((c) => { const b = c.getBoundingClientRect(); return [b.left, b.top, b.width, b.height]; });
+  const r = await s.evaluate(() => { const b = document.getElementById('game').getBoundingClientRect(); return [b.left, b.top, b.width, b.height]; });
   assert.deepEqual(r, [160, 0, 960, 720]);
   await s.page.screenshot({ path: join(shots, 'fullscreen.png') });
   await s.move(120, 441);
@@ -196,10 +197,24 @@ test('offline: after one visit the page starts and plays with the server gone; i
   await new Promise((done) => server.close(done));
   server = null;
   await s.load(url);
-  const { img } = await s.waitMenu(40);
+  const img = await s.waitMenu(40);
   assert.ok(where(img, YELLOW, 20, 15, 120, 40).n > 30, 'no menu offline');
   await s.page.screenshot({ path: join(shots, 'offline.png') });
   await s.click(100, 441);
   await sleep(700);
   assert.ok(await playing(s), 'no match offline');
+});
+
+test('a browser without WebGL: the page says why the game cannot start, in words, and nothing breaks', async (t) => {
+  const s = await open({ url, viewport: { width: 1000, height: 800 }, args: ['--disable-webgl', '--disable-3d-apis'] });
+  t.after(() => s.close());
+  const why = 'This browser gives the page no WebGL, which the game needs to draw.';
+  const said = await s.waitFor(() => {
+    const state = document.getElementById('state').textContent, notice = document.querySelector('#picture .notice');
+    return /WebGL/.test(state) && [state, notice && notice.textContent, notice && notice.getBoundingClientRect().height > 0];
+  }, 20, 'the page tells of WebGL');
+  assert.deepEqual(said, [why, why, true]);
+  await s.screenshot('no-webgl');
+  assert.equal(await s.evaluate(() => typeof Module.pictures), 'undefined', 'the game started without WebGL');
+  assert.deepEqual(await s.problems(), []);
 });

@@ -1,19 +1,22 @@
-// What the browser scripts share: a static server on the loopback, Debian's
-// headless Chromium with the page open in it, the canvas read back, and the
+// What the browser scripts share: a static server on the loopback that puts
+// the tests' instrument into the page, a browser of any of the three engines
+// with the page open in it (browsers.mjs), the canvas read back, and the
 // game's pieces found in a picture by their colours. What the canvas shows
 // is read back in the page (a screenshot waits for the compositor, which the
 // software renderer makes slow); the pictures looked at are kept in shots.
+//   node SCRIPT PAGE_FOLDER [chromium|firefox|webkit]
 import { createServer } from 'node:http';
-import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { extname, join, resolve } from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { launch, cpuSeconds } from './browsers.mjs';
 import { encodePng } from './png.mjs';
 
 export const folder = resolve(process.argv[2] || 'build/web');
-export const shots = resolve(process.env.RALLYO_SHOTS || join(folder, '..', 'web-shots'));
+export const engine = process.argv[3] || 'chromium';
+export const shots = join(resolve(process.env.RALLYO_SHOTS || join(folder, '..', 'web-shots')), engine);
 mkdirSync(shots, { recursive: true });
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const instrument = readFileSync(new URL('./instrument.js', import.meta.url), 'utf8');
 
 // A static server of the page's folder, on the loopback only.
 export function serve(dir, port = 0) {
@@ -23,7 +26,10 @@ export function serve(dir, port = 0) {
     const s = createServer((req, res) => {
       const name = new URL(req.url, 'http://x').pathname.replace(/\/$/, '/index.html');
       try {
-        const body = readFileSync(join(dir, name.replace(/\.\.+/g, '')));
+        let body = readFileSync(join(dir, name.replace(/\.\.+/g, '')));
+        // Ahead of the page's own scripts, inside the page itself: it is kept
+        // with the page for offline visits.
+        if (name === '/index.html') body = String(body).replace('<head>', `<head>\n<script>${instrument}</script>`);
         res.writeHead(200, { 'Content-Type': types[extname(name)] || 'application/octet-stream' });
         res.end(body);
       } catch {
@@ -60,7 +66,6 @@ function mean(img, x0, y0, w, h, f) {
 }
 // The menu's yellow title where a match has its white label.
 export const titleYellow = (img) => mean(img, 20, 15, 100, 25, ([r, , b]) => r - b) > 25;
-export const brightness = (img) => mean(img, 100, 120, 600, 400, ([r, g, b]) => (r + g + b) / 3) / 255;
 // How far right the menu's points value reaches: one glyph step (12.5
 // pixels) a digit.
 export function pointsReach(img) {
@@ -74,71 +79,69 @@ export const pieces = (img) => ({
   left: where(img, RED, 0, 60, 39, 599),
 });
 
-// CPU seconds that a process and all its children have used so far.
-export function cpuSeconds(pid) {
-  const stats = readdirSync('/proc').filter((d) => /^\d+$/.test(d)).map((d) => {
-    try {
-      const f = readFileSync(`/proc/${d}/stat`, 'latin1').split(') ')[1].split(' ');
-      return { pid: +d, ppid: +f[1], ticks: +f[11] + +f[12] };
-    } catch { return null; }
-  }).filter(Boolean);
-  const family = new Set([pid]);
-  for (let grew = true; grew;) {
-    grew = false;
-    for (const s of stats) if (family.has(s.ppid) && !family.has(s.pid)) { family.add(s.pid); grew = true; }
-  }
-  return stats.filter((s) => family.has(s.pid)).reduce((sum, s) => sum + s.ticks, 0) / 100;
-}
+// A browser of the engine the script was given, with the page open in it,
+// and what the scripts do with it. The page is looked at as a person sees
+// it: clicks and taps land on the canvas at the place of the game's window
+// pixel, whatever size the canvas is shown.
+export async function open({ url, viewport = { width: 1000, height: 1200 }, args, before } = {}) {
+  const d = await launch(engine, { viewport, args, before });
+  const s = { engine, driver: d, page: d.page, exitExpected: false, offline: false };
+  d.page?.on('requestfailed', (r) => { if (!s.offline) d.problems.push('request failed: ' + r.url()); });
+  // What went wrong in the page: what the engine reported, and what the
+  // page saw and did not handle. Emscripten ends the program by throwing
+  // ExitStatus: after Quit, that is no error.
+  s.problems = async () => {
+    const seen = [...d.problems, ...await d.evaluate(() => window.rallyoProblems || [])];
+    return seen.filter((p) => !(s.exitExpected && /ExitStatus/.test(p)));
+  };
 
-// Chromium with the page open, and what the scripts do with it. The page
-// is looked at as a person sees it: clicks and taps land on the canvas at
-// the place of the game's window pixel, whatever size the canvas is shown.
-export async function open({ url, viewport = { width: 1000, height: 1200 }, before } = {}) {
-  const profile = mkdtempSync(join(tmpdir(), 'rallyo-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-           '--disable-quic', `--user-data-dir=${profile}`,
-           `--window-size=${viewport.width},${viewport.height}`],
-  });
-  const page = await browser.newPage();
-  await page.setViewport(viewport);
-  const s = { browser, page, problems: [], exitExpected: false };
-  // Emscripten ends the program by throwing ExitStatus: after Quit, that is no error.
-  page.on('pageerror', (e) => { if (!(e.message === 'ExitStatus' && s.exitExpected)) s.problems.push('page error: ' + e.message); });
-  page.on('console', (m) => { if (m.type() === 'error') s.problems.push('console: ' + m.text()); });
-  page.on('requestfailed', (r) => { if (!s.offline) s.problems.push('request failed: ' + r.url()); });
-  await page.evaluateOnNewDocument(instrument);
-  if (before) await before(page);
-
-  s.load = async (to) => { await page.goto(to); s.canvas = await page.$('#game'); };
+  s.load = (to) => d.goto(to);
+  s.evaluate = (fn, ...a) => d.evaluate(fn, ...a);
+  // Asks the page fn until it answers something true, and gives that.
+  s.waitFor = async (fn, seconds, what = String(fn)) => {
+    for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(50)) {
+      const answer = await d.evaluate(fn).catch(() => null);
+      if (answer) return answer;
+    }
+    throw new Error(`not within ${seconds} s: ${what}`);
+  };
   s.shot = async (name) => {
-    const [data, at] = await page.evaluate(() => window.rallyoPicture());
-    const img = { width: 800, height: 600, rgb: Buffer.from(data, 'base64'), at };
-    img.px = (x, y) => { const i = 3 * (y * 800 + x); return [img.rgb[i], img.rgb[i + 1], img.rgb[i + 2]]; };
+    const img = picture(...await d.evaluate(() => window.rallyoPicture()));
     if (name) keep(name, img);
     return img;
   };
+  s.screenshot = (name) => d.screenshot(join(shots, name + '.png'));
   // Where window pixel (x, y) of the game is on the page.
   s.at = async (x, y) => {
-    const box = await s.canvas.boundingBox();
-    return { x: box.x + x * box.width / 800, y: box.y + y * box.height / 600 };
+    const [left, top, width, height] = await d.evaluate(() => {
+      const r = document.getElementById('game').getBoundingClientRect();
+      return [r.left, r.top, r.width, r.height];
+    });
+    return { x: left + x * width / 800, y: top + y * height / 600 };
   };
-  s.click = async (x, y) => { const p = await s.at(x, y); await page.mouse.click(p.x, p.y); };
-  s.move = async (x, y) => { const p = await s.at(x, y); await page.mouse.move(p.x, p.y); };
-  s.hold = async (key, ms) => { await page.keyboard.down(key); await sleep(ms); await page.keyboard.up(key); };
-  s.pictures = () => page.evaluate(() => Module.pictures || 0);
+  s.click = async (x, y) => { const p = await s.at(x, y); await d.click(p.x, p.y); };
+  s.move = async (x, y) => { const p = await s.at(x, y); await d.move(p.x, p.y); };
+  s.hold = async (key, ms) => { await d.keyDown(key); await sleep(ms); await d.keyUp(key); };
+  s.pictures = () => d.evaluate(() => Module.pictures || 0);
   s.waitMenu = async (seconds) => {
-    const shown = [];
     for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
       const img = await s.shot();
-      shown.push(img);
       // After a match the line that started it stays red until the next event.
-      if (titleYellow(img) && where(img, LIT, 76, 433, 184, 449).n > 40) return { img, shown };
+      if (titleYellow(img) && where(img, LIT, 76, 433, 184, 449).n > 40) return img;
     }
     throw new Error(`no menu within ${seconds} s`);
+  };
+  // What the page's watcher saw of every picture shown while during() ran
+  // and until the menu was back: a few numbers a picture, and one darkened
+  // picture of the court kept.
+  s.watch = async (during, seconds = 30) => {
+    await d.evaluate(() => window.rallyoLooks.start());
+    await s.waitFor(() => window.rallyoLooks.list.length > 0, 10, 'a picture watched');
+    const from = await d.evaluate(() => performance.now());
+    await during();
+    await s.waitFor(() => window.rallyoLooks.list.some((look) => look.yellow), seconds, 'the menu back');
+    const { list, kept } = await d.evaluate(() => window.rallyoLooks.stop());
+    return { from, list, kept: kept && picture(kept) };
   };
   // Waits, with a smash held, for the ball to come back flat off the right
   // paddle, and steers the paddle to where the ball will meet it: steer gets
@@ -166,98 +169,58 @@ export async function open({ url, viewport = { width: 1000, height: 1200 }, befo
     }
     return null;
   };
-  // From the end of a match on (end does what ends it): pictures as fast as
-  // they come until the menu is back; how many showed the court darkened,
-  // and the darkest. The one half way through is kept.
+  // From the end of a match on (end does what ends it) until the menu is
+  // back, every picture the screen showed: how many showed the court
+  // darkened, the darkest, and how long it took. The first look is the
+  // court before the end; one clearly darkened picture is kept.
   s.fadeToMenu = async (end, name) => {
-    const lit = brightness(await s.shot());
-    const t0 = Date.now();
-    await end();
-    const { shown } = await s.waitMenu(30);
-    const ms = Date.now() - t0;
-    const court = shown.filter((img) => !titleYellow(img));
-    const darkened = court.filter((img) => brightness(img) < 0.9 * lit);
-    const darkest = Math.min(...court.map(brightness));
-    if (darkened.length) keep(name, darkened[Math.floor(darkened.length / 2)]);
-    return { lit, ms, darkened: darkened.length, darkest };
+    const { from, list, kept } = await s.watch(end);
+    const lit = list[0].bright, menu = list.findIndex((look) => look.yellow);
+    const court = list.slice(0, menu);
+    if (kept) keep(name, kept);
+    return { lit: +lit.toFixed(3), ms: Math.round(list[menu].at - from), pictures: list.length,
+             darkened: court.filter((look) => look.bright < 0.9 * lit).length,
+             darkest: +Math.min(...court.map((look) => look.bright)).toFixed(3) };
   };
-  s.cpu = () => cpuSeconds(browser.process().pid);
+  s.cpu = () => cpuSeconds(d.pid);
   // The pace of a match, over seconds in which nothing is read back (a read
   // of the canvas costs the small machine several frames): frames the match
   // played, new pictures the screen showed and pictures drawn, how busy the
-  // page's own thread was, and the CPU time of the whole browser, all its
-  // processes, a second.
+  // page's own thread was (Chromium tells), and the CPU time of the whole
+  // browser, all its processes, a second, in all and by program.
   s.pace = async (seconds) => {
-    const cdp = await page.createCDPSession();
-    await cdp.send('Performance.enable');
+    const cdp = d.cdp();
+    if (cdp) await cdp.send('Performance.enable');
     const look = async () => {
-      const { metrics } = await cdp.send('Performance.getMetrics');
-      const [at, frames, shown, drawn] = await page.evaluate(() => [performance.now(), Module.pictures, Module.screen.shown, Module.drawn]);
-      return { at, frames, shown, drawn, busy: metrics.find((m) => m.name === 'TaskDuration').value, cpu: s.cpu() };
+      const busy = cdp && (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
+      const [at, frames, shown, drawn] = await d.evaluate(() => [performance.now(), Module.pictures, Module.screen.shown, Module.drawn]);
+      return { at, frames, shown, drawn, busy, cpu: s.cpu() };
     };
     const p0 = await look();
     await sleep(seconds * 1000);
     const p1 = await look();
-    await cdp.detach();
     const span = (p1.at - p0.at) / 1000;
     const rate = (what) => +((p1[what] - p0[what]) / span).toFixed(1);
+    const byProgram = {};
+    for (const [name, t] of Object.entries(p1.cpu.byName)) {
+      const share = (t - (p0.cpu.byName[name] || 0)) / span;
+      if (share >= 0.01) byProgram[name] = +share.toFixed(2);
+    }
     return { matchFramesPerSecond: rate('frames'), picturesShownPerSecond: rate('shown'),
-             picturesDrawnPerSecond: rate('drawn'), mainThreadBusy: +((p1.busy - p0.busy) / span).toFixed(2),
-             browserCpuPerSecond: +((p1.cpu - p0.cpu) / span).toFixed(2) };
+             picturesDrawnPerSecond: rate('drawn'),
+             ...(cdp ? { mainThreadBusy: +((p1.busy - p0.busy) / span).toFixed(2) } : {}),
+             browserCpuPerSecond: +((p1.cpu.total - p0.cpu.total) / span).toFixed(2), browserCpuByProgram: byProgram };
   };
-  s.close = async () => { await browser.close(); rmSync(profile, { recursive: true, force: true }); };
+  s.close = () => d.close();
   if (url) await s.load(url);
   return s;
 }
 
-export const keep = (name, img) => writeFileSync(join(shots, name + '.png'), encodePng(img.width, img.height, img.rgb));
-
-// Put into the page before its own scripts run.
-function instrument() {
-  // The game's drawing stays readable after it is shown.
-  const getContext = HTMLCanvasElement.prototype.getContext;
-  HTMLCanvasElement.prototype.getContext = function (kind, attributes) {
-    if (/webgl/.test(kind)) attributes = Object.assign({}, attributes, { preserveDrawingBuffer: true });
-    return getContext.call(this, kind, attributes);
-  };
-  let copy;
-  const drawn = () => {
-    copy = copy || Object.assign(document.createElement('canvas'), { width: 800, height: 600 });
-    const c = copy.getContext('2d', { willReadFrequently: true });
-    c.drawImage(document.getElementById('game'), 0, 0);
-    return c;
-  };
-  window.rallyoPicture = () => {
-    const rgba = drawn().getImageData(0, 0, 800, 600).data;
-    const rgb = new Uint8Array(800 * 600 * 3);
-    for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) { rgb[j] = rgba[i]; rgb[j + 1] = rgba[i + 1]; rgb[j + 2] = rgba[i + 2]; }
-    let text = '';
-    for (let i = 0; i < rgb.length; i += 0x8000) text += String.fromCharCode.apply(null, rgb.subarray(i, i + 0x8000));
-    return [btoa(text), performance.now()];
-  };
-  // What the intro test looks for, counted in the page so that only three
-  // numbers come back: is the menu's title yellow where the intro is black,
-  // and how many pixels of the logo's orange are lit in the middle. Read
-  // straight from the game's drawing buffer, only the two places: a copy of
-  // the whole canvas would hold the intro up.
-  window.rallyoIntroLook = () => {
-    const gl = Module.ctx;
-    const read = (x, y, w, h) => {
-      const rgba = new Uint8Array(w * h * 4);
-      gl.readPixels(x, 600 - y - h, w, h, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
-      return rgba;
-    };
-    const t = read(20, 15, 100, 25);
-    let sum = 0;
-    for (let i = 0; i < t.length; i += 4) sum += t[i] - t[i + 2];
-    const l = read(200, 180, 401, 141);
-    let logo = 0;
-    for (let i = 0; i < l.length; i += 4)
-      if (l[i] > 200 && l[i + 1] > 90 && l[i + 1] < 220 && l[i + 2] < 90) logo++;  // the orange title
-    return [sum / 2500 > 25, logo, performance.now()];
-  };
-  window.addEventListener('DOMContentLoaded', () => {
-    const started = Module.onRuntimeInitialized;
-    Module.onRuntimeInitialized = () => { window.rallyoStarted = performance.now(); started(); };
-  });
+// A picture read back as base64 RGB rows from the top.
+function picture(base64, at = 0) {
+  const img = { width: 800, height: 600, rgb: Buffer.from(base64, 'base64'), at };
+  img.px = (x, y) => { const i = 3 * (y * 800 + x); return [img.rgb[i], img.rgb[i + 1], img.rgb[i + 2]]; };
+  return img;
 }
+
+export const keep = (name, img) => writeFileSync(join(shots, name + '.png'), encodePng(img.width, img.height, img.rgb));

@@ -1,0 +1,82 @@
+// What the browser tests put into the page, ahead of its own scripts (the
+// test server writes it into index.html): the game's drawing kept readable,
+// a watcher that looks at every picture the screen shows, and the page's
+// errors collected where every engine can be asked for them.
+(function () {
+  // The game's drawing stays readable after it is shown.
+  var getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (kind, attributes) {
+    if (/webgl/.test(kind)) attributes = Object.assign({}, attributes, { preserveDrawingBuffer: true });
+    return getContext.call(this, kind, attributes);
+  };
+
+  // A whole picture, as base64 RGB rows from the top, and when it was read.
+  var copy;
+  window.rallyoPicture = function () {
+    copy = copy || Object.assign(document.createElement('canvas'), { width: 800, height: 600 });
+    var c = copy.getContext('2d', { willReadFrequently: true });
+    c.drawImage(document.getElementById('game'), 0, 0);
+    var rgba = c.getImageData(0, 0, 800, 600).data, rgb = new Uint8Array(800 * 600 * 3);
+    for (var i = 0, j = 0; i < rgba.length; i += 4, j += 3) { rgb[j] = rgba[i]; rgb[j + 1] = rgba[i + 1]; rgb[j + 2] = rgba[i + 2]; }
+    var text = '';
+    for (var k = 0; k < rgb.length; k += 0x8000) text += String.fromCharCode.apply(null, rgb.subarray(k, k + 0x8000));
+    return [btoa(text), performance.now()];
+  };
+
+  // Once a refresh, as the screen shows the picture it has, a few numbers
+  // of it, read straight from the game's drawing buffer: whether the menu's
+  // title is yellow where a match and the intro have none, how many pixels
+  // of the logo's orange are lit, and how bright a band across the court's
+  // middle is. No picture the screen shows is missed, however slowly the
+  // test reads them back. It watches from the start until the menu first
+  // shows (the intro), and again from start() to stop().
+  var looks = window.rallyoLooks = { on: true, list: [], kept: null, keepBelow: 0 };
+  looks.start = function () { looks.list = []; looks.kept = null; looks.on = true; };
+  looks.stop = function () { looks.on = false; return { list: looks.list, kept: looks.kept }; };
+  function read(gl, x, y, w, h) {
+    var rgba = new Uint8Array(w * h * 4);
+    gl.readPixels(x, 600 - y - h, w, h, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+    return rgba;
+  }
+  function look() {
+    var gl = window.Module && Module.ctx;
+    if (!gl || !Module.pictures) return;
+    var t = read(gl, 20, 15, 100, 25), sum = 0, i;
+    for (i = 0; i < t.length; i += 4) sum += t[i] - t[i + 2];
+    var l = read(gl, 200, 180, 401, 141), logo = 0;
+    for (i = 0; i < l.length; i += 4)
+      if (l[i] > 200 && l[i + 1] > 90 && l[i + 1] < 220 && l[i + 2] < 90) logo++;  // the orange title
+    var b = read(gl, 100, 300, 600, 40), light = 0;
+    for (i = 0; i < b.length; i += 4) light += b[i] + b[i + 1] + b[i + 2];
+    var now = { at: performance.now(), yellow: sum / 2500 > 25, logo: logo, bright: light / (600 * 40 * 3 * 255) };
+    looks.list.push(now);
+    // One picture of the court clearly darkened is kept for the eye.
+    if (!looks.kept && !now.yellow && looks.list.length > 1 && now.bright < 0.75 * looks.list[0].bright)
+      looks.kept = window.rallyoPicture()[0];
+    if (now.yellow && !looks.menuSeen) { looks.menuSeen = true; looks.on = false; }
+  }
+  requestAnimationFrame(function watch() {
+    if (looks.on) look();
+    requestAnimationFrame(watch);
+  });
+
+  // The page's errors that nothing of the page's own handled, for engines
+  // whose drivers report none.
+  var problems = window.rallyoProblems = [];
+  window.addEventListener('error', function (e) {
+    setTimeout(function () { if (!e.defaultPrevented) problems.push('page error: ' + (e.message || e.error)); });
+  });
+  window.addEventListener('unhandledrejection', function (e) {
+    setTimeout(function () { if (!e.defaultPrevented) problems.push('unhandled rejection: ' + String(e.reason && (e.reason.message || e.reason.name) || e.reason)); });
+  });
+  var consoleError = console.error;
+  console.error = function () {
+    problems.push('console: ' + Array.prototype.join.call(arguments, ' '));
+    return consoleError.apply(console, arguments);
+  };
+
+  window.addEventListener('DOMContentLoaded', function () {
+    var started = Module.onRuntimeInitialized;
+    Module.onRuntimeInitialized = function () { window.rallyoStarted = performance.now(); started(); };
+  });
+})();
