@@ -19,7 +19,7 @@ struct Recipe {
     Note notes[2];  // the second is played only when it has a length
 };
 
-const Recipe recipes[soundCount] = {
+constexpr Recipe recipes[soundCount] = {
     {},                                                         // noSound
     {{{620, 540, 90, 0.15, 45}}},                               // paddleSound
     {{{310, 280, 70, 0.1, 35}}},                                // wallSound
@@ -31,7 +31,15 @@ const Recipe recipes[soundCount] = {
 const int rise = soundRate * 3 / 1000;  // samples from silence to the full note
 const int fall = soundRate * 8 / 1000;  // and back to silence at its end
 
-Sint16 store[soundRate * 800 / 1000];  // every sound's samples, one after the other
+constexpr int storeLength()
+{
+    int samples = 0;
+    for (const Recipe& r : recipes)
+        for (const Note& n : r.notes)
+            samples += soundRate * n.ms / 1000;
+    return samples;
+}
+Sint16 store[storeLength()];  // every sound's samples, one after the other
 Samples made[soundCount];
 
 // A note into out; its number of samples.
