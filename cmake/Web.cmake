@@ -8,10 +8,14 @@ set(RALLYO_WEB_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Folder for the page, the
 
 add_compile_options(-sUSE_SDL=1 "SHELL:-include ${web}/sdl12.h")
 
-file(GLOB core_sources CONFIGURE_DEPENDS src/gfx/*.cpp src/game/*.cpp src/shell/*.cpp)
+file(GLOB core_sources CONFIGURE_DEPENDS src/gfx/*.cpp src/game/*.cpp src/shell/*.cpp src/sound/*.cpp)
+# The page mixes and mutes the sounds itself, through Web Audio (src/web/sound.cpp).
+file(GLOB desktop_sound CONFIGURE_DEPENDS src/sound/device_*.cpp src/sound/mixer.cpp src/sound/quiet_*.cpp)
 list(REMOVE_ITEM core_sources ${PROJECT_SOURCE_DIR}/src/shell/rallyo.cpp
-     ${PROJECT_SOURCE_DIR}/src/shell/question_gtk.cpp ${PROJECT_SOURCE_DIR}/src/shell/question_win.cpp)
-add_library(rallyo_core STATIC ${core_sources} ${web}/gl.cpp ${web}/pictures.cpp ${web}/question.cpp)
+     ${PROJECT_SOURCE_DIR}/src/shell/question_gtk.cpp ${PROJECT_SOURCE_DIR}/src/shell/question_win.cpp
+     ${desktop_sound})
+add_library(rallyo_core STATIC ${core_sources} ${web}/gl.cpp ${web}/pictures.cpp ${web}/question.cpp
+            ${web}/sound.cpp)
 target_include_directories(rallyo_core PUBLIC src)
 # The GL calls the layer completes, and the picture edge it takes over.
 set(web_wrapped glClear glBegin glEnd glVertex3f glVertex2i glColor3f glColor4f glTexCoord2f glTranslated glTexImage2D glShadeModel

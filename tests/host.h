@@ -18,3 +18,8 @@ const char* folderRefusal();
 // Whether the SDL the game runs on decodes run-length packed (RLE4, RLE8)
 // BMP files: the SDL 1.2 built for Windows does not.
 bool unpacksRunLength();
+// What makes SDL's disk audio driver write the 512 samples of a buffer in
+// the time a device would play them, as an SDL_DISKAUDIODELAY setting: SDL
+// 1.2 waits 150 ms by default, SDL2 under sdl12-compat the buffer's own time
+// (null: nothing to set).
+const char* diskAudioPace();

@@ -48,3 +48,8 @@ bool unpacksRunLength()
 {
     return true;
 }
+
+const char* diskAudioPace()
+{
+    return nullptr;
+}

@@ -51,3 +51,8 @@ bool unpacksRunLength()
 {
     return false;
 }
+
+const char* diskAudioPace()
+{
+    return "SDL_DISKAUDIODELAY=23";
+}

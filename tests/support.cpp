@@ -32,6 +32,7 @@ int swaps;
 std::function<int()> roll;
 int answer = 7;
 std::function<int()> gra1, gra2;
+std::vector<Sound> played;
 
 void reset()
 {
@@ -48,6 +49,7 @@ void reset()
     answer = 7;
     gra1 = nullptr;
     gra2 = nullptr;
+    played.clear();
 }
 
 SDL_Event click(int x, int y, Uint8 button)
@@ -163,6 +165,15 @@ extern "C" int __wrap__Z4gra1v()
 extern "C" int __wrap__Z4gra2v()
 {
     return fake::gra2 ? fake::gra2() : __real__Z4gra2v();
+}
+
+extern "C" void __real__Z9playSound5Sound(Sound sound);
+
+extern "C" void __wrap__Z9playSound5Sound(Sound sound)
+{
+    if (sound != noSound)
+        fake::played.push_back(sound);
+    __real__Z9playSound5Sound(sound);
 }
 
 Rgb pixelAt(int wx, int wy)

@@ -1,6 +1,8 @@
 #pragma once
 // What the tests stand on: a scripted SDL edge, pixels read back from the
 // GL, and BMP files written byte by byte.
+#include "sound/sound.h"
+
 #include <SDL.h>
 
 #include <array>
@@ -32,6 +34,9 @@ extern std::function<int()> roll;
 extern int answer;
 // gra1 and gra2 as the menu calls them: the real match while empty.
 extern std::function<int()> gra1, gra2;
+// Every sound the game started, noSound left out; each goes on to the real
+// device.
+extern std::vector<Sound> played;
 
 void reset();  // everything back to pass-through
 SDL_Event click(int x, int y, Uint8 button = SDL_BUTTON_LEFT);

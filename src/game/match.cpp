@@ -2,6 +2,7 @@
 #include "game/match.h"
 
 #include "game/events.h"
+#include "game/heard.h"
 #include "game/state.h"
 
 #include <SDL.h>
@@ -181,7 +182,10 @@ void playMatch(const Mode& mode)
     // Busy on purpose: a frame runs on the first look at the clock that
     // finds more than 10 ms gone, and a late frame is not made up.
     while (!donegra)
-        if (SDL_GetTicks() > ftps + 10)
+        if (SDL_GetTicks() > ftps + 10) {
+            const Course before = course();
             frame(mode);
+            playSound(heard(before, course()));
+        }
     closingFade(mode.board);
 }

@@ -6,6 +6,7 @@
 #include "gfx/gprint.h"
 #include "gfx/loader.h"
 #include "shell/question.h"
+#include "sound/sound.h"
 
 #include <GL/glu.h>
 #include <cstdio>
@@ -94,6 +95,7 @@ void startup()
     p2 = LoadGLTexturesTransp("gfx/p2.bmp");
     texpilka = LoadGLTexturesTransp("gfx/pileczka.bmp");
     tapetka = LoadGLTexturesTransp("gfx/start.bmp");
+    soundStart();
 }
 
 const HitBox menuLines[5] = {
@@ -177,6 +179,9 @@ void menu()
                 // A match may leave the pointer anywhere; the rest of this
                 // click still belongs where it was made.
                 const int cx = x, cy = y;
+                for (int i : {0, 1, 3, 4})
+                    if (overLine(i, cx, cy))
+                        playSound(clickSound);
                 if (overLine(0, cx, cy))
                     gra2();
                 if (overLine(1, cx, cy))

@@ -1,5 +1,6 @@
 // The page around the game: the console's lines, what the game is doing,
-// full screen, and the service worker that keeps the game for offline play.
+// full screen, the sound, and the service worker that keeps the game for
+// offline play.
 // rallyo.js declares globals of its own (out, err...): ours keep to these.
 var page = {
   console: document.getElementById('console'),
@@ -29,8 +30,60 @@ var page = {
   canFillTheScreen: !!(document.fullscreenEnabled || document.webkitFullscreenEnabled)
 };
 
+// The game's sounds, made by the game and handed over at its start-up
+// (src/web/sound.cpp). Each plays on a node of its own into one gain, at
+// most four at once as on the desktop, so that their sum never clips.
+// Browsers let sound start only after a click, a tap or a key; M and the
+// mute button turn it off and on, and the choice is kept for the next visit.
+page.sound = {
+  samples: [],
+  buffers: [],
+  context: null,
+  gain: null,
+  playing: 0,
+  muted: false,
+  keep: function (id, samples, rate) { page.sound.samples[id] = { samples: samples, rate: rate }; },
+  // On the first click, tap or key: the browser's audio, and the sounds in it.
+  wake: function () {
+    var s = page.sound, Context = window.AudioContext || window.webkitAudioContext;
+    if (!s.context && Context) {
+      s.context = new Context();
+      s.gain = s.context.createGain();
+      s.gain.gain.value = s.muted ? 0 : 1;
+      s.gain.connect(s.context.destination);
+    }
+    if (s.context && s.context.state === 'suspended') s.context.resume().catch(function () {});
+  },
+  play: function (id) {
+    var s = page.sound, c = s.context, made = s.samples[id];
+    if (s.muted || !c || c.state !== 'running' || !made || s.playing >= 4) return;
+    if (!s.buffers[id]) {
+      var buffer = c.createBuffer(1, made.samples.length, made.rate), data = buffer.getChannelData(0);
+      for (var i = 0; i < data.length; i++) data[i] = made.samples[i] / 32768;
+      s.buffers[id] = buffer;
+    }
+    var node = c.createBufferSource();
+    node.buffer = s.buffers[id];
+    node.connect(s.gain);
+    node.onended = function () { s.playing--; };
+    s.playing++;
+    node.start();
+  },
+  mute: function (yes) {
+    var s = page.sound;
+    s.muted = yes;
+    // Within a few milliseconds, so that a sound cut short does not click.
+    if (s.gain) s.gain.gain.setTargetAtTime(yes ? 0 : 1, s.context.currentTime, 0.004);
+    var button = document.getElementById('mute');
+    button.textContent = yes ? 'Sound off' : 'Sound on';
+    button.setAttribute('aria-pressed', yes ? 'true' : 'false');
+    try { localStorage.setItem('rallyo-muted', yes ? '1' : '0'); } catch (e) {}
+  }
+};
+
 var Module = {
   canvas: page.canvas,
+  sound: page.sound,
   print: function (text) { page.show(text, false); },
   printErr: function (text) { page.show(text, true); },
   setStatus: function (text) { if (text) page.state.textContent = text; },
@@ -81,6 +134,17 @@ var button = document.getElementById('fullscreen');
 if (!page.canFillTheScreen) button.hidden = true;
 button.addEventListener('click', page.fullscreen);
 page.canvas.addEventListener('mousedown', function () { page.canvas.focus(); });
+
+var kept = null;
+try { kept = localStorage.getItem('rallyo-muted'); } catch (e) {}
+page.sound.mute(kept === '1');
+document.getElementById('mute').addEventListener('click', function () { page.sound.mute(!page.sound.muted); });
+['pointerdown', 'keydown', 'touchend'].forEach(function (type) {
+  window.addEventListener(type, page.sound.wake, true);
+});
+window.addEventListener('keydown', function (e) {
+  if (e.code === 'KeyM' && !e.repeat && !e.ctrlKey && !e.altKey && !e.metaKey) page.sound.mute(!page.sound.muted);
+});
 page.canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
 
 // Kept for the next visit, with no network needed then. Browsers allow a

@@ -176,6 +176,53 @@ test('two players: w and s move the left paddle, keypad 0 smashes flat, Escape e
   assert.ok(fade.darkened >= 1 && fade.darkest <= 0.5 * fade.lit, `fade: ${JSON.stringify(fade)}`);
 });
 
+test('sound: the clicks and a match reach Web Audio, none while muted, the choice kept', async () => {
+  // Every sound the page starts, with its length: the five are told apart
+  // by it (the game's own sounds are 90, 70, 160, 380 and 22 ms).
+  await page.evaluate(() => {
+    window.heard = [];
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (...args) {
+      window.heard.push(Math.round(this.buffer.duration * 1000));
+      return start.apply(this, args);
+    };
+  });
+  const heard = () => page.evaluate(() => window.heard.splice(0));
+  const count = () => page.evaluate(() => window.heard.length);
+  assert.equal(await page.evaluate(() => page.sound.context.state), 'running');
+  // Against the computer, no key held, until the ball has met a wall or a
+  // paddle twice (or passed the paddle), however slowly the machine plays.
+  await click(100, 441);
+  const t0 = Date.now();
+  while ((await count()) < 3 && Date.now() - t0 < 30000) await sleep(100);
+  const ms = Date.now() - t0;
+  await fadeToMenu('fade-sound');
+  const played = await heard();
+  assert.equal(played[0], 22, `the click first: ${played}`);
+  assert.ok(played.length >= 3 && played.slice(1).every((d) => [90, 70, 160, 380].includes(d)),
+            `the match's sounds: ${played}`);
+
+  // As long again, muted.
+  await hold('KeyM', 100);
+  assert.equal(await page.$eval('#mute', (b) => b.getAttribute('aria-pressed')), 'true');
+  await click(100, 441);
+  await sleep(ms + 1000);
+  await fadeToMenu('fade-muted');
+  assert.deepEqual(await heard(), [], 'muted, yet heard');
+
+  // The next visit finds it muted; M again and it is back.
+  const again = await s.browser.newPage();
+  await again.goto(page.url());
+  assert.equal(await again.$eval('#mute', (b) => [b.getAttribute('aria-pressed'), b.textContent].join(' ')),
+               'true Sound off');
+  await again.close();
+  await hold('KeyM', 100);
+  assert.equal(await page.evaluate(() => page.sound.muted), false);
+  await click(100, 492);
+  await sleep(200);
+  assert.deepEqual(await heard(), [22]);
+});
+
 test('Quit ends the game: no more pictures, the page says so', async () => {
   s.exitExpected = true;  // Emscripten's ExitStatus is thrown on the way
   await click(100, 515);
