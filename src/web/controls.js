@@ -90,6 +90,14 @@
     picture.addEventListener(type, touch, { capture: true, passive: false });
   });
 
+  // A hidden page hears no more of its fingers: those on it count as lifted.
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState !== 'hidden') return;
+    fingers = {};
+    pressed = 0;
+    markHeld();
+  });
+
   function down(button) {
     return !!button && (button.pressed || button.value > 0.5);
   }

@@ -8,6 +8,11 @@
 // every 11 ms: a picture that a newer one would replace before the screen
 // shows it need not be drawn at all (src/web/gl.cpp drops its drawing).
 // Every frame is still played, at the game's own pace.
+//
+// Nobody sees a hidden page (another tab, another app, a locked phone), so
+// there the game waits at its next turn, costing nothing, until the page
+// is seen again; its clock stands still meanwhile, and the game goes on
+// from that very moment as if no time had passed.
 #include "game/state.h"
 #include "web/layer.h"
 
@@ -56,23 +61,62 @@ EM_JS(void, countPicture, (int drawn), {
 // timers set from inside timers back to 4 ms once they nest, and a message
 // is handled as soon as what the browser has waiting (input, showing the
 // canvas) is done.
-EM_ASYNC_JS(void, letThePageRun, (), {
+// The milliseconds the page then spent hidden: 0 unless it was.
+EM_ASYNC_JS(double, letThePageRun, (), {
     var channel = Module.turns || (Module.turns = new MessageChannel());
     await new Promise(function(resume) {
         channel.port1.onmessage = function() { resume(); };
         channel.port2.postMessage(0);
     });
+    if (document.visibilityState != 'hidden')
+        return 0;
+    var from = performance.now();
+    await new Promise(function(seen) {
+        document.addEventListener('visibilitychange', function look() {
+            if (document.visibilityState == 'hidden')
+                return;
+            document.removeEventListener('visibilitychange', look);
+            seen();
+        });
+    });
+    return performance.now() - from;
 });
 
+// A sleep, cut short when the page is hidden: the browser then holds a
+// hidden page's timers back for up to a second.
 EM_ASYNC_JS(void, sleepFor, (double ms), {
-    await new Promise(function(resume) { setTimeout(resume, ms); });
+    await new Promise(function(resume) {
+        var timer = setTimeout(done, ms);
+        document.addEventListener('visibilitychange', done);
+        function done() {
+            clearTimeout(timer);
+            document.removeEventListener('visibilitychange', done);
+            resume();
+        }
+    });
+});
+
+EM_JS(int, pageHidden, (), {
+    return document.visibilityState == 'hidden';
 });
 
 namespace {
+Uint32 stoodStill;        // ms the game's clock stood still while the page was hidden
 double lastSwap = -1e9;   // when the last swap returned, page time in ms
 double lastTurn;          // when the page last had its turn
 bool drawing = true;      // whether the picture being made is drawn
 bool looked;              // whether the game has read the clock since its last picture
+
+// The game's own clock: SDL's, less the time nobody saw the page.
+Uint32 gameTicks()
+{
+    return __real_SDL_GetTicks() - stoodStill;
+}
+
+void takeATurn()
+{
+    stoodStill += Uint32(std::lround(letThePageRun()));
+}
 }  // namespace
 
 extern "C" {
@@ -90,12 +134,17 @@ void __wrap_SDL_GL_SwapBuffers(void)
     __real_SDL_GL_SwapBuffers();
     watchTheScreen();
     countPicture(drawing);
-    letThePageRun();
-    const int toGate = int(ftps + 10 - __real_SDL_GetTicks());
+    takeATurn();
+    const int toGate = int(ftps + 10 - gameTicks());
     const double due = std::fmax(lastSwap + (looked ? 2 : 10), emscripten_get_now() + toGate);
     looked = false;
-    for (double now = emscripten_get_now(); now < due - 1; now = emscripten_get_now())
+    for (double now = emscripten_get_now(); now < due - 1; now = emscripten_get_now()) {
+        if (pageHidden()) {
+            takeATurn();
+            break;
+        }
         sleepFor(std::floor(due - now));
+    }
     // One picture a refresh: the first one after it, which the screen then
     // shows at the next. Until then the game's pictures are made but not drawn.
     drawing = screenTookThePicture();
@@ -111,10 +160,10 @@ Uint32 __wrap_SDL_GetTicks(void)
 {
     looked = true;
     if (emscripten_get_now() - lastTurn > 10) {
-        letThePageRun();
+        takeATurn();
         lastTurn = emscripten_get_now();
     }
-    return __real_SDL_GetTicks();
+    return gameTicks();
 }
 
 }  // extern "C"

@@ -182,6 +182,92 @@ test('gamepads: the first plays the right paddle and smashes, the second the lef
   await s.fadeToMenu(() => hold(0, 9, 250), 'pad-fade');  // Start
 });
 
+test('a browser without WebGL: the page says why the game cannot start, in words, and nothing breaks', async (t) => {
+  const s = await open({ url, viewport: { width: 1000, height: 800 }, args: ['--disable-webgl', '--disable-3d-apis'] });
+  t.after(() => s.close());
+  const why = 'This browser gives the page no WebGL, which the game needs to draw.';
+  const said = await s.waitFor(() => {
+    const state = document.getElementById('state').textContent, notice = document.querySelector('#picture .notice');
+    return /WebGL/.test(state) && [state, notice && notice.textContent, notice && notice.getBoundingClientRect().height > 0];
+  }, 20, 'the page tells of WebGL');
+  assert.deepEqual(said, [why, why, true]);
+  await s.screenshot('no-webgl');
+  assert.equal(await s.evaluate(() => typeof Module.pictures), 'undefined', 'the game started without WebGL');
+  assert.deepEqual(await s.problems(), []);
+});
+
+test('a page nobody sees waits: the intro, a match and its fade stand still behind another tab and go on as they were', async (t) => {
+  const s = await open({ url, viewport: { width: 1000, height: 800 } });
+  t.after(() => s.close());
+  const other = await s.page.browser().newPage();
+  await s.page.bringToFront();
+  // How long the page was hidden since the last look, by its own clock, and
+  // the pictures the game made meanwhile.
+  const spell = async () => {
+    const seen = await s.evaluate(() => window.rallyoVisibility.splice(0));
+    let ms = 0, pictures = 0;
+    for (let i = 0; i + 1 < seen.length; i++)
+      if (seen[i].state === 'hidden' && seen[i + 1].state === 'visible') {
+        ms += seen[i + 1].at - seen[i].at;
+        pictures += seen[i + 1].pictures - seen[i].pictures;
+      }
+    assert.ok(ms > 0, `never hidden: ${JSON.stringify(seen)}`);
+    return { ms, pictures };
+  };
+  const hide = async (ms) => { await other.bringToFront(); await sleep(ms); await s.page.bringToFront(); };
+
+  // The intro, hidden half way: it takes as long as ever, the spell aside.
+  await s.waitFor(() => window.Module && Module.pictures > 0, 30, 'the first picture');
+  await sleep(1200);
+  await hide(3000);
+  await s.waitFor(() => window.rallyoLooks.menuSeen, 30, 'the menu after the intro');
+  const [looks, first] = await s.evaluate(() => [window.rallyoLooks.list, Module.firstPictureAt]);
+  const introMs = looks.find((look) => look.yellow).at - first - (await spell()).ms;
+  assert.ok(introMs > 2800 && introMs < 20000, `the intro took ${introMs} ms besides the hidden spell`);
+
+  // A match against the computer to 20, hidden for 6 s right after a point,
+  // with Up held from before: the labels and scores above the court change
+  // only with a point.
+  for (let i = 0; i < 3; i++) await s.click(100, 492);
+  await s.click(100, 441);
+  await sleep(600);
+  const band = (img) => img.rgb.subarray(0, 800 * 60 * 3);
+  let last = band(await s.shot());
+  for (const end = Date.now() + 30000; Date.now() < end;) {
+    const now = band(await s.shot());
+    if (!now.equals(last)) break;
+    last = now;
+  }
+  await s.driver.keyDown('ArrowUp');
+  const before = await s.shot('hidden-before');
+  await other.bringToFront();
+  await sleep(500);
+  const cpu0 = s.cpu().total;
+  await sleep(5000);
+  const cpu = (s.cpu().total - cpu0) / 5;
+  await s.page.bringToFront();
+  const after = await s.shot('hidden-after');
+  const { pictures } = await spell();
+  assert.ok(pictures <= 3, `${pictures} pictures made while hidden`);
+  assert.ok(cpu < 0.05, `the browser took ${cpu} of a core while the page was hidden`);
+  assert.ok(band(before).equals(band(after)), 'the scores changed behind the other tab');
+  const [b, a] = [pieces(before), pieces(after)];
+  assert.ok(Math.abs(a.ball.x - b.ball.x) < 80 && Math.abs(a.ball.y - b.ball.y) < 80,
+            `the ball went from ${b.ball.x},${b.ball.y} to ${a.ball.x},${a.ball.y}`);
+  // Up counts as let go: the right paddle stands.
+  await sleep(500);
+  const still = pieces(await s.shot());
+  assert.ok(Math.abs(still.right.y - a.right.y) < 2, `the right paddle went on from ${a.right.y} to ${still.right.y}`);
+  await s.driver.keyUp('ArrowUp');
+  const pace = await s.pace(2);
+  assert.ok(pace.matchFramesPerSecond >= 25 && pace.matchFramesPerSecond <= 91.5, `then ${JSON.stringify(pace)}`);
+
+  // Escape, and the fade hidden half way: as long as ever, the spell aside.
+  const { from, list } = await s.watch(async () => { await s.hold('Escape', 250); await sleep(500); await hide(3000); });
+  const fadeMs = list.find((look) => look.yellow).at - from - (await spell()).ms;
+  assert.ok(fadeMs >= 1800 && fadeMs < 20000, `the fade took ${fadeMs} ms besides the hidden spell`);
+});
+
 test('offline: after one visit the page starts and plays with the server gone; it can be installed', async (t) => {
   const s = await start(t, { viewport: { width: 1000, height: 800 } });
   const cdp = await s.page.createCDPSession();
@@ -203,18 +289,4 @@ test('offline: after one visit the page starts and plays with the server gone; i
   await s.click(100, 441);
   await sleep(700);
   assert.ok(await playing(s), 'no match offline');
-});
-
-test('a browser without WebGL: the page says why the game cannot start, in words, and nothing breaks', async (t) => {
-  const s = await open({ url, viewport: { width: 1000, height: 800 }, args: ['--disable-webgl', '--disable-3d-apis'] });
-  t.after(() => s.close());
-  const why = 'This browser gives the page no WebGL, which the game needs to draw.';
-  const said = await s.waitFor(() => {
-    const state = document.getElementById('state').textContent, notice = document.querySelector('#picture .notice');
-    return /WebGL/.test(state) && [state, notice && notice.textContent, notice && notice.getBoundingClientRect().height > 0];
-  }, 20, 'the page tells of WebGL');
-  assert.deepEqual(said, [why, why, true]);
-  await s.screenshot('no-webgl');
-  assert.equal(await s.evaluate(() => typeof Module.pictures), 'undefined', 'the game started without WebGL');
-  assert.deepEqual(await s.problems(), []);
 });

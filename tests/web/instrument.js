@@ -60,6 +60,13 @@
     requestAnimationFrame(watch);
   });
 
+  // When the page was hidden and seen again, and how many pictures the
+  // game had made by then.
+  var seen = window.rallyoVisibility = [];
+  document.addEventListener('visibilitychange', function () {
+    seen.push({ state: document.visibilityState, at: performance.now(), pictures: window.Module && Module.pictures });
+  });
+
   // The page's errors that nothing of the page's own handled, for engines
   // whose drivers report none.
   var problems = window.rallyoProblems = [];

@@ -85,15 +85,11 @@ export const pieces = (img) => ({
 // pixel, whatever size the canvas is shown.
 export async function open({ url, viewport = { width: 1000, height: 1200 }, args, before } = {}) {
   const d = await launch(engine, { viewport, args, before });
-  const s = { engine, driver: d, page: d.page, exitExpected: false, offline: false };
+  const s = { engine, driver: d, page: d.page, offline: false };
   d.page?.on('requestfailed', (r) => { if (!s.offline) d.problems.push('request failed: ' + r.url()); });
   // What went wrong in the page: what the engine reported, and what the
-  // page saw and did not handle. Emscripten ends the program by throwing
-  // ExitStatus: after Quit, that is no error.
-  s.problems = async () => {
-    const seen = [...d.problems, ...await d.evaluate(() => window.rallyoProblems || [])];
-    return seen.filter((p) => !(s.exitExpected && /ExitStatus/.test(p)));
-  };
+  // page saw and did not handle.
+  s.problems = async () => [...d.problems, ...await d.evaluate(() => window.rallyoProblems || [])];
 
   s.load = (to) => d.goto(to);
   s.evaluate = (fn, ...a) => d.evaluate(fn, ...a);

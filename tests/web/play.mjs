@@ -228,7 +228,6 @@ test('sound: the clicks and a match reach Web Audio, none while muted, the choic
 });
 
 test('Quit ends the game: no more pictures, the page says so', async () => {
-  s.exitExpected = true;  // Emscripten's ExitStatus is thrown on the way
   await click(100, 515);
   await s.waitFor(() => window.rallyoEnded === 0, 15, 'the game ended');
   const before = await pictures();
