@@ -11,7 +11,9 @@ add_compile_options(-sUSE_SDL=1 "SHELL:-include ${web}/sdl12.h")
 file(GLOB core_sources CONFIGURE_DEPENDS src/gfx/*.cpp src/game/*.cpp src/shell/*.cpp)
 list(REMOVE_ITEM core_sources ${PROJECT_SOURCE_DIR}/src/shell/rallyo.cpp
      ${PROJECT_SOURCE_DIR}/src/shell/question_gtk.cpp ${PROJECT_SOURCE_DIR}/src/shell/question_win.cpp)
-add_library(rallyo_core STATIC ${core_sources} ${web}/gl.cpp ${web}/pictures.cpp ${web}/question.cpp)
+# Of the pads, the mapping: the page reads its own (src/web/controls.cpp).
+add_library(rallyo_core STATIC ${core_sources} ${PROJECT_SOURCE_DIR}/src/pads/mapping.cpp ${web}/gl.cpp
+            ${web}/pictures.cpp ${web}/question.cpp)
 target_include_directories(rallyo_core PUBLIC src)
 # The GL calls the layer completes, and the picture edge it takes over.
 set(web_wrapped glClear glBegin glEnd glVertex3f glVertex2i glColor3f glColor4f glTexCoord2f glTranslated glTexImage2D glShadeModel
