@@ -27,6 +27,7 @@ namespace {
 // The standard mapping of the browsers' Gamepad API: A, Start, the d-pad's
 // up and down.
 const PadLayout standard = {0, 9, 12, 13};
+unsigned padsHeld;  // what the pads held at the page's last look
 
 // Court units a window pixel spans on the plane the paddles move in, 15
 // units away, as InitGL's projection shows it: 45 degrees over 600 pixels.
@@ -74,17 +75,16 @@ void startPads()
 extern "C" EMSCRIPTEN_KEEPALIVE void padsNow(int inMenu, unsigned buttons0, double stick0, unsigned buttons1,
                                              double stick1)
 {
-    static unsigned was;
     const unsigned now = padHeld(standardPad(buttons0, stick0), standard, 0) |
                          padHeld(standardPad(buttons1, stick1), standard, 1);
     if (inMenu) {
         int px, py;
         SDL_GetMouseState(&px, &py);
-        const PadPointer p = padPointer(was, now, px, py);
+        const PadPointer p = padPointer(padsHeld, now, px, py);
         if (p.move)
             pointAt(p.x, p.y);
         if (p.click)
             clickAt(px, py);
     }
-    was = now;
+    padsHeld = now;
 }
