@@ -26,12 +26,12 @@ unsigned allHeld()
     return held[0] | held[1];
 }
 
-// A match hears its events right after drawing each frame, a few
-// milliseconds after its clock reading; the menu comes at least the fade's
-// two seconds after the last frame, and the intro before any.
+// From a match's first frame, which sets ftps, to the end of its fade,
+// which leaves donegra set until the next match starts. The intro and the
+// menu before any match have seen no frame.
 bool inMatch()
 {
-    return ftps != 0 && SDL_GetTicks() - ftps < 1000;
+    return ftps != 0 && !donegra;
 }
 
 // A key is held while the keyboard or a pad holds it.

@@ -60,6 +60,17 @@ void drain()
     }
 }
 
+// The pointer put somewhere, once the window system has it there.
+void pointerAt(int x, int y)
+{
+    SDL_WarpMouse(Uint16(x), Uint16(y));
+    for (int i = 0, px = -1, py = -1; i < 1000 && (px != x || py != y); i++) {
+        SDL_Delay(1);
+        drain();
+        SDL_GetMouseState(&px, &py);
+    }
+}
+
 // Two pads plugged in, like an Xbox pad: 6 axes, 15 buttons and a d-pad hat.
 struct Pads : testing::Test {
     Sdl2 sdl2;
@@ -106,6 +117,7 @@ struct PadMatch : Pads {
         fake::roll = [] { return 0; };
         fake::clock = [] { return Uint32(5000); };
         punkty = 5;
+        pointerAt(400, 300);
         matchStart();
         pilka[1] = 0.2f, pilka[2] = -0.2f, kat = 4;  // well away from either paddle
     }
@@ -173,6 +185,14 @@ TEST_F(PadMatch, TheFirstPadPlaysTheRightPaddleTheSecondTheLeftBesideTheKeyboard
     sdl2.button(pad[1], startButton, 1);
     frame(twoPlayers);
     EXPECT_EQ(donegra, 1);
+
+    // Nothing of it moved the player's pointer.
+    SDL_Delay(20);
+    drain();
+    int px, py;
+    SDL_GetMouseState(&px, &py);
+    EXPECT_EQ(px, 400);
+    EXPECT_EQ(py, 300);
 }
 
 TEST_F(PadMatch, AnUnpluggedPadLetsGoOfItsKeysAndThePaddleStandsStill)
@@ -228,16 +248,12 @@ TEST_F(Pads, InTheMenuUpAndDownPickALineAndTheSmashButtonClicksIt)
     int cpu = 0, two = 0;
     fake::gra2 = [&] { return ++cpu, 0; };
     fake::gra1 = [&] { return ++two, 0; };
-    ftps = 0;
+    // As a match and its fade leave the menu, and the pointer off every line.
+    ftps = 5000;
+    donegra = 1;
     punkty = 5;
     k[0] = k[1] = k[3] = k[4] = 1.0f;
-    // The pointer off every line to begin with.
-    SDL_WarpMouse(400, 300);
-    for (int i = 0, px = 0, py = 0; i < 1000 && (px != 400 || py != 300); i++) {
-        SDL_Delay(1);
-        drain();
-        SDL_GetMouseState(&px, &py);
-    }
+    pointerAt(400, 300);
     size_t at = 0;
     int frames = 0, waited = 0;
     std::vector<int> shown;
