@@ -83,29 +83,21 @@ TEST(Controls, EachHeldControlIsItsKeyAndTheKeyboardsOwnKeysStay)
     EXPECT_EQ(std::count(idle.begin(), idle.end(), 1), 0);
 }
 
-TEST(Controls, PadsOfTheStandardMappingHoldTheKeysOfTheirSide)
+TEST(Controls, PadsOfTheStandardMappingHoldTheKeysOfTheirSideTheStickBeyondAThird)
 {
-    auto pads = [](Pad first, Pad second) {
-        Controls c = none;
-        c.pads[0] = first, c.pads[1] = second;
-        return keysFor(c);
-    };
-    const Pad rest = standardPad(0, 0);
-    const std::vector<Uint8> d = pads(standardPad(1 << 12 | 1 << 0, 0), standardPad(1 << 13 | 1 << 9, 0));
+    // The first: the d-pad up and A, its stick inside; the second: Start,
+    // buttons of no use, its stick beyond.
+    Controls c = none;
+    c.pads[0] = standardPad(1 << 12 | 1 << 0, 0.32);
+    c.pads[1] = standardPad(1 << 9 | 1 << 1 | 1 << 8, 0.34);
+    const std::vector<Uint8> keys = keysFor(c);
     for (SDLKey k : {SDLK_UP, SDLK_KP0, SDLK_s, SDLK_ESCAPE})
-        EXPECT_EQ(d[k], 1) << k;
-    EXPECT_EQ(d[SDLK_DOWN] + d[SDLK_w] + d[SDLK_LSHIFT], 0);
-    const std::vector<Uint8> second = pads(rest, standardPad(1 << 12 | 1 << 0, 0));
-    EXPECT_EQ(second[SDLK_w] + second[SDLK_LSHIFT], 2);
-    EXPECT_EQ(second[SDLK_UP] + second[SDLK_KP0], 0);
-
-    // The stick beyond a third of its way moves; within, and buttons the
-    // mapping has no use for, do nothing.
-    EXPECT_EQ(pads(standardPad(0, -0.34), rest)[SDLK_UP], 1);
-    EXPECT_EQ(pads(rest, standardPad(0, 0.34))[SDLK_s], 1);
-    const std::vector<Uint8> idle = pads(standardPad(0xFFFFFFFFu & ~(1u << 0 | 1u << 9 | 1u << 12 | 1u << 13), 0.32),
-                                         standardPad(0, -0.32));
-    EXPECT_EQ(std::count(idle.begin(), idle.end(), 1), 0);
+        EXPECT_EQ(keys[k], 1) << k;
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), 1), 4);
+    c.pads[0] = standardPad(1 << 13, -0.34), c.pads[1] = standardPad(1 << 12 | 1 << 0, 0);
+    const std::vector<Uint8> more = keysFor(c);
+    for (SDLKey k : {SDLK_UP, SDLK_DOWN, SDLK_w, SDLK_LSHIFT})
+        EXPECT_EQ(more[k], 1) << k;
 }
 
 TEST_F(FingerOnAHalf, AboveThePaddlesMiddleIsUpBelowIsDownAndWithinAStepIsNeither)
