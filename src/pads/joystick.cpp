@@ -101,9 +101,10 @@ int padEvent(const SDL_Event* e)
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        // SDL has just let the key go in its state; a pad may still hold it.
-        // Windows' SDL 1.2 drops the press of a key that its state already
-        // holds: a key pressed while a pad holds it goes with the pad there.
+        // SDL has just written the key into its state, and a key let go
+        // there may still be held by a pad. (Windows' SDL 1.2 drops the press
+        // of a key that its state already holds: a key pressed while a pad
+        // holds it goes with the pad there.)
         if (e->key.keysym.sym < SDLK_LAST) {
             typed[e->key.keysym.sym] = e->type == SDL_KEYDOWN;
             for (const HeldKey& h : heldKeys)

@@ -126,6 +126,7 @@
   // The pads are looked at once a picture, for the menu's sake; the match
   // reads them itself, once a frame.
   function watchPads() {
+    if (window.rallyoEnded !== undefined) return;  // the game is over
     var raw = rawPads();
     Module._padsNow(match ? 0 : 1, raw[0].buttons, raw[0].stick, raw[1].buttons, raw[1].stick);
     requestAnimationFrame(watchPads);
