@@ -14,8 +14,9 @@ file(GLOB desktop_sound CONFIGURE_DEPENDS src/sound/device_*.cpp src/sound/mixer
 list(REMOVE_ITEM core_sources ${PROJECT_SOURCE_DIR}/src/shell/rallyo.cpp
      ${PROJECT_SOURCE_DIR}/src/shell/question_gtk.cpp ${PROJECT_SOURCE_DIR}/src/shell/question_win.cpp
      ${desktop_sound})
-add_library(rallyo_core STATIC ${core_sources} ${web}/gl.cpp ${web}/pictures.cpp ${web}/question.cpp
-            ${web}/sound.cpp)
+# Of the pads, the mapping: the page reads its own (src/web/controls.cpp).
+add_library(rallyo_core STATIC ${core_sources} ${PROJECT_SOURCE_DIR}/src/pads/mapping.cpp ${web}/gl.cpp
+            ${web}/pictures.cpp ${web}/question.cpp ${web}/sound.cpp)
 target_include_directories(rallyo_core PUBLIC src)
 # The GL calls the layer completes, and the picture edge it takes over.
 set(web_wrapped glClear glBegin glEnd glVertex3f glVertex2i glColor3f glColor4f glTexCoord2f glTranslated glTexImage2D glShadeModel

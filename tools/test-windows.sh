@@ -14,14 +14,14 @@ zip=$(ls "$out"/rallyo-*-win32.zip)
 . tools/apt.bash
 
 # The executable: a 32-bit console program that needs nothing but SDL.dll,
-# the system's GL and GLU, user32 for its question, kernel32 and msvcrt,
-# and carries its icon.
+# the system's GL and GLU, user32 for its question, winmm for its pads,
+# kernel32 and msvcrt, and carries its icon.
 exe_makeup() {
     local exe=$game/rallyo.exe dump dlls
     file -b "$exe" | grep -q '^PE32 executable (console) Intel 80386' || { file -b "$exe"; return 1; }
     dump=$(i686-w64-mingw32-objdump -p "$exe")
     dlls=$(sed -n 's/^\tDLL Name: //p' <<<"$dump" | tr a-z A-Z | sort | tr '\n' ' ')
-    [ "$dlls" = "GLU32.DLL KERNEL32.DLL MSVCRT.DLL OPENGL32.DLL SDL.DLL USER32.DLL " ] ||
+    [ "$dlls" = "GLU32.DLL KERNEL32.DLL MSVCRT.DLL OPENGL32.DLL SDL.DLL USER32.DLL WINMM.DLL " ] ||
         { echo "imports: $dlls"; return 1; }
     awk '/DLL Name: USER32.dll/ { u = 1; next } /DLL Name:/ { u = 0 } u && /MessageBoxA/ { found = 1 } END { exit !found }' \
         <<<"$dump" || { echo "no MessageBoxA from USER32"; return 1; }

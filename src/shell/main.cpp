@@ -5,6 +5,7 @@
 #include "game/state.h"
 #include "gfx/gprint.h"
 #include "gfx/loader.h"
+#include "pads/pads.h"
 #include "shell/question.h"
 #include "sound/sound.h"
 
@@ -89,6 +90,7 @@ void startup()
         failVideo();
     SDL_WM_SetCaption("Rallyo", nullptr);
     InitGL(800, 600);
+    startPads();
 
     background = LoadGLTexturesTransp("gfx/background.bmp");
     p1 = LoadGLTexturesTransp("gfx/p1.bmp");

@@ -1,9 +1,12 @@
 // Fingers and gamepads, for the game as keys held. The game reads its keys
 // once a frame; src/web/keys.cpp then asks Module.controls.read() what is
-// held here and adds it to the keyboard's. In the menu a finger is the
-// mouse: a tap is a click where it lands.
+// held here and adds it to the keyboard's. The pads are read here as they
+// stand and mapped by the game's own code, as on the desktop
+// (src/pads/mapping.cpp). In the menu a finger is the mouse: a tap is a
+// click where it lands; and so is a pad, its d-pad pointing at the lines
+// and its bottom face button clicking.
 (function () {
-  // What read() reports held; src/web/layer.h names the same bits.
+  // What read() reports held; src/pads/pads.h names the same bits.
   var HELD = { rightUp: 1, rightDown: 2, rightSmash: 4, leftUp: 8, leftDown: 16, leftSmash: 32, end: 64 };
 
   var picture = document.getElementById('picture');
@@ -50,6 +53,15 @@
     page.canvas.dispatchEvent(new MouseEvent(type, {
       bubbles: true, cancelable: true, view: window, button: 0, buttons: type === 'mouseup' ? 0 : 1,
       clientX: touch.clientX, clientY: touch.clientY, screenX: touch.screenX, screenY: touch.screenY }));
+  }
+
+  // A window pixel of the game's as a point of the page, for the mouse.
+  function pagePoint(x, y) {
+    var r = page.canvas.getBoundingClientRect();
+    var point = { clientX: r.left + (x + 0.5) * r.width / 800, clientY: r.top + (y + 0.5) * r.height / 600 };
+    point.screenX = point.clientX + window.screenX;
+    point.screenY = point.clientY + window.screenY;
+    return point;
   }
 
   function markHeld() {
@@ -102,19 +114,30 @@
     return !!button && (button.pressed || button.value > 0.5);
   }
 
-  // A pad of the standard mapping: the d-pad or the left stick moves, the
-  // bottom face button smashes, Start ends the match.
-  function padHeld(pad, up, downward, smash) {
-    var b = pad.buttons, stick = pad.axes[1] || 0, held = 0;
-    if (down(b[12]) || stick < -0.5) held |= up;
-    if (down(b[13]) || stick > 0.5) held |= downward;
-    if (down(b[0])) held |= smash;
-    if (down(b[9])) held |= HELD.end;
-    return held;
-  }
-
   function connectedPads() {
     return navigator.getGamepads ? Array.prototype.filter.call(navigator.getGamepads(), Boolean) : [];
+  }
+
+  // The first two pads as they stand: the buttons held, a bit each, and the
+  // left stick's vertical. Which is which is the game's to say.
+  function rawPads() {
+    var all = connectedPads(), raw = [];
+    for (var n = 0; n < 2; n++) {
+      var pad = all[n], buttons = 0;
+      for (var i = 0; pad && i < pad.buttons.length && i < 32; i++)
+        if (down(pad.buttons[i])) buttons |= 1 << i;
+      raw.push({ buttons: buttons >>> 0, stick: (pad && pad.axes[1]) || 0 });
+    }
+    return raw;
+  }
+
+  // The pads are looked at once a picture, for the menu's sake; the match
+  // reads them itself, once a frame.
+  function watchPads() {
+    if (window.rallyoEnded !== undefined) return;  // the game is over
+    var raw = rawPads();
+    Module._padsNow(match ? 0 : 1, raw[0].buttons, raw[0].stick, raw[1].buttons, raw[1].stick);
+    requestAnimationFrame(watchPads);
   }
 
   function say(text) { pads.textContent = text; }
@@ -128,6 +151,11 @@
   });
 
   Module.controls = {
+    // The game is up and may be told of the pads.
+    start: function () { requestAnimationFrame(watchPads); },
+    // The menu's mouse, moved and clicked for a pad, at a window pixel.
+    pointAt: function (x, y) { mouse('mousemove', pagePoint(x, y)); },
+    clickAt: function (x, y) { var p = pagePoint(x, y); mouse('mousedown', p); mouse('mouseup', p); },
     // The game starts a match (1 against the computer, 2 two players) or
     // is back in the menu (0). Fingers from before count for nothing.
     match: function (mode) {
@@ -137,8 +165,8 @@
       markHeld();
       showHints();
     },
-    // What is held now, and where the latest finger on each half is
-    // (-1 for none).
+    // What is held now, where the latest finger on each half is (-1 for
+    // none), and the pads as they stand.
     read: function () {
       var held = pressed, left = -1, right = -1, leftOrder = 0, rightOrder = 0;
       pressed = 0;
@@ -148,10 +176,7 @@
         if (f.role === 'left' && f.order > leftOrder) { left = f.y; leftOrder = f.order; }
         if (f.role === 'right' && f.order > rightOrder) { right = f.y; rightOrder = f.order; }
       }
-      var all = connectedPads();
-      if (all[0]) held |= padHeld(all[0], HELD.rightUp, HELD.rightDown, HELD.rightSmash);
-      if (all[1]) held |= padHeld(all[1], HELD.leftUp, HELD.leftDown, HELD.leftSmash);
-      return { held: held, left: left, right: right };
+      return { held: held, left: left, right: right, pads: rawPads() };
     }
   };
 })();

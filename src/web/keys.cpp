@@ -14,12 +14,16 @@ int __real__Z4gra1v();
 int __real__Z4gra2v();
 }
 
-EM_JS(unsigned, readControls, (float* fingers), {
+EM_JS(unsigned, readControls, (float* fingers, unsigned* buttons, double* sticks), {
     if (!Module.controls)
         return 0;
     var now = Module.controls.read();
     HEAPF32[fingers >> 2] = now.left;
     HEAPF32[(fingers >> 2) + 1] = now.right;
+    for (var n = 0; n < 2; n++) {
+        HEAPU32[(buttons >> 2) + n] = now.pads[n].buttons;
+        HEAPF64[(sticks >> 3) + n] = now.pads[n].stick;
+    }
     return now.held;
 });
 
@@ -51,10 +55,14 @@ Uint8* __wrap_SDL_GetKeyState(int* numkeys)
 {
     memcpy(keys, __real_SDL_GetKeyState(numkeys), sizeof keys);
     float fingers[2] = {-1, -1};
+    unsigned buttons[2] = {};
+    double sticks[2] = {};
     Controls now;
-    now.held = readControls(fingers);
+    now.held = readControls(fingers, buttons, sticks);
     now.left = fingers[0];
     now.right = fingers[1];
+    for (int n = 0; n < 2; n++)
+        now.pads[n] = standardPad(buttons[n], sticks[n]);
     addControls(keys, now);
     return keys;
 }

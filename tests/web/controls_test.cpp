@@ -83,6 +83,23 @@ TEST(Controls, EachHeldControlIsItsKeyAndTheKeyboardsOwnKeysStay)
     EXPECT_EQ(std::count(idle.begin(), idle.end(), 1), 0);
 }
 
+TEST(Controls, PadsOfTheStandardMappingHoldTheKeysOfTheirSideTheStickBeyondAThird)
+{
+    // The first: the d-pad up and A, its stick inside; the second: Start,
+    // buttons of no use, its stick beyond.
+    Controls c = none;
+    c.pads[0] = standardPad(1 << 12 | 1 << 0, 0.32);
+    c.pads[1] = standardPad(1 << 9 | 1 << 1 | 1 << 8, 0.34);
+    const std::vector<Uint8> keys = keysFor(c);
+    for (SDLKey k : {SDLK_UP, SDLK_KP0, SDLK_s, SDLK_ESCAPE})
+        EXPECT_EQ(keys[k], 1) << k;
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), 1), 4);
+    c.pads[0] = standardPad(1 << 13, -0.34), c.pads[1] = standardPad(1 << 12 | 1 << 0, 0);
+    const std::vector<Uint8> more = keysFor(c);
+    for (SDLKey k : {SDLK_UP, SDLK_DOWN, SDLK_w, SDLK_LSHIFT})
+        EXPECT_EQ(more[k], 1) << k;
+}
+
 TEST_F(FingerOnAHalf, AboveThePaddlesMiddleIsUpBelowIsDownAndWithinAStepIsNeither)
 {
     // The paddles' middle, court height 0, is row 300; a step is 2.9 rows.

@@ -5,7 +5,7 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { join } from 'node:path';
-import { folder, shots, serve, open, sleep, where, pieces, titleYellow, pointsReach, YELLOW } from './page.mjs';
+import { folder, shots, serve, open, sleep, where, pieces, titleYellow, pointsReach, YELLOW, REDTEXT } from './page.mjs';
 
 let server, url;
 // A browser of its own for each test, closed with it: one left playing
@@ -166,7 +166,16 @@ test('gamepads: the first plays the right paddle and smashes, the second the lef
   await s.page.evaluate(() => window.dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: window.testPads[0] })));
   assert.match(await s.page.$eval('#pads', (e) => e.textContent), /Gamepad 1 connected .*right paddle/);
 
-  await s.click(100, 465);  // "P1 vs P2"
+  // The menu by pad: the d-pad down twice on pad 1 points at "P1 vs P2", red, and A picks it. The
+  // page looks at its pads once a picture: each press and release lasts two.
+  const pictures = () => s.page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+  const tap = async (n, button) => { await press(n, button, true); await pictures(); await press(n, button, false); await pictures(); };
+  await tap(0, 13);
+  await tap(0, 13);
+  let red = 0;
+  for (let tries = 0; tries < 50 && red <= 40; tries++, await sleep(100)) red = where(await s.shot('pad-menu'), REDTEXT, 76, 458, 170, 472).n;
+  assert.ok(red > 40, 'the d-pad did not point at P1 vs P2');
+  await tap(0, 0);
   await sleep(700);
   const a = pieces(await s.shot());
   await hold(0, 12, 600);  // pad 1, d-pad up
