@@ -123,9 +123,10 @@ extern "C" {
 
 // After a picture the game goes on at once, but there is nothing for it to
 // do before its clock lets it: a match makes a frame only once more than
-// 10 ms have passed since the last (ftps). The page sleeps until a
-// millisecond before, and leaves the last moment to the game's own busy
-// wait, so that no frame comes late. The other screens wait for nothing: a
+// 10 ms have passed since the last (ftps). The page sleeps until two
+// milliseconds before, and leaves the last moments to the game's own busy
+// wait, so that no frame comes late: a browser's timer now and then fires
+// a millisecond or so after its time, and a late frame is not made up. The other screens wait for nothing: a
 // screen that reads the clock (the intro, the fade) times its steps by it
 // and gets a picture every 2 ms, so that no step comes late either; the
 // menu, which does not, one every 10 ms. Most of those are not drawn.
@@ -135,7 +136,7 @@ void __wrap_SDL_GL_SwapBuffers(void)
     watchTheScreen();
     countPicture(drawing);
     takeATurn();
-    const int toGate = int(ftps + 10 - gameTicks());
+    const int toGate = int(ftps + 10 - gameTicks()) - 1;
     const double due = std::fmax(lastSwap + (looked ? 2 : 10), emscripten_get_now() + toGate);
     looked = false;
     for (double now = emscripten_get_now(); now < due - 1; now = emscripten_get_now()) {

@@ -23,6 +23,10 @@ async function needDisplay() {
     x.stdout.once('data', (d) => ready(String(d).trim()));
     x.once('exit', () => fail(new Error('Xvfb did not start')));
   });
+  // It lives as long as the tests, and keeps nothing of theirs waiting.
+  x.stdout.destroy();
+  x.removeAllListeners('exit');
+  x.unref();
   process.env.DISPLAY = display;
 }
 
