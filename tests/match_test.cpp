@@ -1,32 +1,11 @@
 // The rules of a match, frame by frame through the real frame code, with
 // the clock, the keys and rand scripted.
-#include "game/game.h"
-#include "game/match.h"
-#include "game/state.h"
-#include "support.h"
-
-#include <gtest/gtest.h>
+#include "scripted_match.h"
 
 #include <cmath>
 #include <vector>
 
 namespace {
-
-Uint32 now;  // the scripted clock stands still unless a test moves it
-
-struct Match : testing::Test {
-    void SetUp() override
-    {
-        fake::scriptKeys = fake::scriptEvents = true;
-        fake::roll = [] { return 0; };
-        now = 1000;
-        fake::clock = [] { return now; };
-        punkty = 5;
-        reakcja = 0.0f;
-        matchStart();
-    }
-    void TearDown() override { punkty = 5; }
-};
 
 void hold(SDLKey key, bool down = true)
 {

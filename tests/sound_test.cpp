@@ -8,6 +8,7 @@
 #include "sound/mixer.h"
 #include "sound/synth.h"
 #include "host.h"
+#include "scripted_match.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -169,21 +170,7 @@ TEST(Mixer, MuteFadesOutWithinMillisecondsWithoutAJumpAndBackIn)
 
 namespace {
 
-Uint32 now;
-
-struct Frames : testing::Test {
-    void SetUp() override
-    {
-        fake::scriptKeys = fake::scriptEvents = true;
-        fake::roll = [] { return 0; };
-        now = 1000;
-        fake::clock = [] { return now; };
-        punkty = 5;
-        reakcja = 0.0f;
-        matchStart();
-    }
-    void TearDown() override { punkty = 5; }
-};
+struct Frames : Match {};
 
 void ball(float right, float top, int direction)
 {

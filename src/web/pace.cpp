@@ -61,16 +61,17 @@ EM_JS(void, countPicture, (int drawn), {
 // timers set from inside timers back to 4 ms once they nest, and a message
 // is handled as soon as what the browser has waiting (input, showing the
 // canvas) is done.
-// The milliseconds the page then spent hidden: 0 unless it was.
+// The milliseconds the game then waited on a hidden page: 0 unless it was,
+// and else the whole turn, which a hidden page may be slow to give.
 EM_ASYNC_JS(double, letThePageRun, (), {
     var channel = Module.turns || (Module.turns = new MessageChannel());
+    var from = performance.now();
     await new Promise(function(resume) {
         channel.port1.onmessage = function() { resume(); };
         channel.port2.postMessage(0);
     });
     if (document.visibilityState != 'hidden')
         return 0;
-    var from = performance.now();
     await new Promise(function(seen) {
         document.addEventListener('visibilitychange', function look() {
             if (document.visibilityState == 'hidden')

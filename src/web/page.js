@@ -139,6 +139,13 @@ var kept = null;
 try { kept = localStorage.getItem('rallyo-muted'); } catch (e) {}
 page.sound.mute(kept === '1');
 document.getElementById('mute').addEventListener('click', function () { page.sound.mute(!page.sound.muted); });
+// A hidden page makes no sound, and its audio costs nothing meanwhile.
+document.addEventListener('visibilitychange', function () {
+  var c = page.sound.context;
+  if (!c) return;
+  if (document.visibilityState === 'hidden') c.suspend().catch(function () {});
+  else page.sound.wake();
+});
 ['pointerdown', 'keydown', 'touchend'].forEach(function (type) {
   window.addEventListener(type, page.sound.wake, true);
 });
