@@ -54,7 +54,7 @@ apt_update() {
     [ $# -eq 0 ] || as=()
     for try in 1 2 3; do
         "${as[@]}" "${apt_get[@]}" "$@" update -qq >"$log" 2>&1 && { rm -f "$log"; return 0; }
-        [ "$try" -lt 3 ] && sleep "${APT_RETRY_PAUSE:-20}"
+        [ "$try" -lt 3 ] && sleep "${APT_RETRY_PAUSE:-10}"
     done
     # apt: "E: Failed to fetch URL  reason" (or W:), and the summary lines.
     sed -n 's/^[EW]: Failed to fetch \([^ ]*\) *\(.*\)/\1 (\2)/p' "$log" | sort -u |

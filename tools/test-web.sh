@@ -1,27 +1,33 @@
 #!/usr/bin/env bash
 # The browser build's tests: the rules' unit tests built with emcc and run
-# under node, then the page of tools/web.sh played at a desktop (play.mjs)
-# in Debian's Chromium, Firefox ESR and WebKitGTK, and on a phone, a tablet,
-# full screen, gamepads, offline and without WebGL (devices.mjs) in
-# Chromium. The pictures looked at are left in build/web-shots/.
+# under node, and the page of tools/web.sh built; then that page played at a
+# desktop (play.mjs) in Debian's Chromium, Firefox ESR and WebKitGTK, and on
+# a phone, a tablet, full screen, gamepads, hidden, offline and without
+# WebGL (devices.mjs) in Chromium. "build" does the first part only, "play"
+# the second (on a page already built). The pictures looked at are left in
+# build/web-shots/.
 set -eu
 cd "$(dirname "$0")/.."
+part=${1:-all}
 tools/deps.sh web-test
 export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S . -B build/web-test -DCMAKE_BUILD_TYPE=Release \
-    -DRALLYO_WEB_DIR="$PWD/build/web-test/page" >/dev/null
-cmake --build build/web-test -j2 --target rallyo_web_tests
-ctest --test-dir build/web-test --output-on-failure
+if [ "$part" != play ]; then
+    emcmake cmake -S . -B build/web-test -DCMAKE_BUILD_TYPE=Release \
+        -DRALLYO_WEB_DIR="$PWD/build/web-test/page" >/dev/null
+    cmake --build build/web-test -j2 --target rallyo_web_tests
+    ctest --test-dir build/web-test --output-on-failure
+    tools/web.sh
+    # puppeteer-core as the lock file pins it; it brings no browser of its own.
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+fi
+[ "$part" != build ] || exit 0
 
-tools/web.sh
-# puppeteer-core as the lock file pins it; it brings no browser of its own.
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 export RALLYO_SHOTS="$PWD/build/web-shots"
 failed=""
 for engine in chromium firefox webkit; do
     echo "== the page at a desktop, in $engine"
     node tests/web/play.mjs build/web "$engine" || failed="$failed play.mjs($engine)"
 done
-echo "== the page on phones, tablets, full screen, gamepads, offline and without WebGL, in chromium"
+echo "== the page on phones, tablets, full screen, gamepads, hidden, offline and without WebGL, in chromium"
 node tests/web/devices.mjs build/web || failed="$failed devices.mjs"
 [ -z "$failed" ] || { echo "web: failed:$failed"; exit 1; }

@@ -63,7 +63,9 @@ export WINEPREFIX=$out/wine WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="msco
 export XDG_CACHE_HOME=$out/cache  # Mesa's shader cache, out of the user's home
 export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe
 mkdir -p "$XDG_CACHE_HOME"
-xrun=(xvfb-run -a -s "-screen 0 1024x768x24 -noreset")
+# Display numbers of its own, from 200 up: the Linux tests may be starting
+# X servers of theirs beside it, and two picking one number at once fail.
+xrun=(xvfb-run -a -n 200 -s "-screen 0 1024x768x24 -noreset")
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "${xrun[@]}" bash -c 'wineboot -i && wineserver -w'
 fi

@@ -10,7 +10,8 @@ cd "$(dirname "$0")/../.."
 . tests/package/lib.bash
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-apt_get() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@"; }
+# Waiting for apt's lock: CI may be installing Wine beside this.
+apt_get() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@"; }
 
 mkdir -p build
 deb=$(tools/package.sh 2>"$PWD/build/package.log") || { cat build/package.log; fail "building the package"; }
