@@ -4,8 +4,9 @@
 # desktop (play.mjs) in Debian's Chromium, Firefox ESR and WebKitGTK, and on
 # a phone, a tablet, full screen, gamepads, hidden, offline and without
 # WebGL (devices.mjs) in Chromium. "build" does the first part only, "play"
-# the second (on a page already built). The pictures looked at are left in
-# build/web-shots/.
+# the second, on the page the first part built. They play a copy of it,
+# build/web-play, which a release rebuilding build/web meanwhile leaves
+# alone. The pictures looked at are left in build/web-shots/.
 set -eu
 cd "$(dirname "$0")/.."
 part=${1:-all}
@@ -17,6 +18,8 @@ if [ "$part" != play ]; then
     cmake --build build/web-test -j2 --target rallyo_web_tests
     ctest --test-dir build/web-test --output-on-failure
     tools/web.sh
+    rm -rf build/web-play
+    cp -a build/web build/web-play
     # puppeteer-core as the lock file pins it; it brings no browser of its own.
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 fi
@@ -26,8 +29,8 @@ export RALLYO_SHOTS="$PWD/build/web-shots"
 failed=""
 for engine in chromium firefox webkit; do
     echo "== the page at a desktop, in $engine"
-    node tests/web/play.mjs build/web "$engine" || failed="$failed play.mjs($engine)"
+    node tests/web/play.mjs build/web-play "$engine" || failed="$failed play.mjs($engine)"
 done
 echo "== the page on phones, tablets, full screen, gamepads, hidden, offline and without WebGL, in chromium"
-node tests/web/devices.mjs build/web || failed="$failed devices.mjs"
+node tests/web/devices.mjs build/web-play || failed="$failed devices.mjs"
 [ -z "$failed" ] || { echo "web: failed:$failed"; exit 1; }
