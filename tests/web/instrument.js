@@ -10,17 +10,26 @@
     return getContext.call(this, kind, attributes);
   };
 
-  // A whole picture, as base64 RGB rows from the top, and when it was read.
-  var copy;
-  window.rallyoPicture = function () {
-    copy = copy || Object.assign(document.createElement('canvas'), { width: 800, height: 600 });
-    var c = copy.getContext('2d', { willReadFrequently: true });
-    c.drawImage(document.getElementById('game'), 0, 0);
-    var rgba = c.getImageData(0, 0, 800, 600).data, rgb = new Uint8Array(800 * 600 * 3);
+  // The game's picture as it is now, copied aside; and a copy as base64
+  // RGB rows from the top.
+  function copied(into) {
+    into = into || Object.assign(document.createElement('canvas'), { width: 800, height: 600 });
+    into.getContext('2d', { willReadFrequently: true }).drawImage(document.getElementById('game'), 0, 0);
+    return into;
+  }
+  function encoded(copy) {
+    var rgba = copy.getContext('2d', { willReadFrequently: true }).getImageData(0, 0, 800, 600).data;
+    var rgb = new Uint8Array(800 * 600 * 3);
     for (var i = 0, j = 0; i < rgba.length; i += 4, j += 3) { rgb[j] = rgba[i]; rgb[j + 1] = rgba[i + 1]; rgb[j + 2] = rgba[i + 2]; }
     var text = '';
     for (var k = 0; k < rgb.length; k += 0x8000) text += String.fromCharCode.apply(null, rgb.subarray(k, k + 0x8000));
-    return [btoa(text), performance.now()];
+    return btoa(text);
+  }
+  // A whole picture, and when it was read.
+  var read;
+  window.rallyoPicture = function () {
+    read = copied(read);
+    return [encoded(read), performance.now()];
   };
 
   // Once a refresh, as the screen shows the picture it has, a few numbers
@@ -30,9 +39,12 @@
   // middle is. No picture the screen shows is missed, however slowly the
   // test reads them back. It watches from the start until the menu first
   // shows (the intro), and again from start() to stop().
-  var looks = window.rallyoLooks = { on: true, list: [], kept: null, keepBelow: 0 };
+  // A picture worth keeping is copied aside as it shows, and read only when
+  // asked for.
+  var looks = window.rallyoLooks = { on: true, list: [], kept: null };
   looks.start = function () { looks.list = []; looks.kept = null; looks.on = true; };
-  looks.stop = function () { looks.on = false; return { list: looks.list, kept: looks.kept }; };
+  looks.stop = function () { looks.on = false; return { list: looks.list, kept: looks.kept && encoded(looks.kept) }; };
+  looks.logoPicture = function () { return looks.mostLogo && encoded(looks.logo); };
   function read(gl, x, y, w, h) {
     var rgba = new Uint8Array(w * h * 4);
     gl.readPixels(x, 600 - y - h, w, h, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
@@ -52,7 +64,12 @@
     looks.list.push(now);
     // One picture of the court clearly darkened is kept for the eye.
     if (!looks.kept && !now.yellow && looks.list.length > 1 && now.bright < 0.75 * looks.list[0].bright)
-      looks.kept = window.rallyoPicture()[0];
+      looks.kept = copied();
+    // And, in the intro, the picture with the most of the logo.
+    if (!looks.menuSeen && !now.yellow && logo > (looks.mostLogo || 0)) {
+      looks.mostLogo = logo;
+      looks.logo = copied(looks.logo);
+    }
     if (now.yellow && !looks.menuSeen) { looks.menuSeen = true; looks.on = false; }
   }
   requestAnimationFrame(function watch() {

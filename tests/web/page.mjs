@@ -213,7 +213,7 @@ export async function open({ url, viewport = { width: 1000, height: 1200 }, args
 }
 
 // A picture read back as base64 RGB rows from the top.
-function picture(base64, at = 0) {
+export function picture(base64, at = 0) {
   const img = { width: 800, height: 600, rgb: Buffer.from(base64, 'base64'), at };
   img.px = (x, y) => { const i = 3 * (y * 800 + x); return [img.rgb[i], img.rgb[i + 1], img.rgb[i + 2]]; };
   return img;

@@ -6,7 +6,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { folder, engine, shots, serve, open, sleep, keep, where, pieces, titleYellow,
+import { folder, engine, shots, serve, open, sleep, keep, picture, where, pieces, titleYellow,
          WHITE, YELLOW, REDTEXT, pointsReach } from './page.mjs';
 
 const report = { engine };
@@ -69,13 +69,14 @@ test('the intro shows the logo for about three seconds, then the menu', async ()
   // The page watches every picture the screen shows from the first one on
   // until the menu's, however slowly this test reads them back.
   await s.waitFor(() => window.rallyoLooks.menuSeen, 30, 'the menu after the intro');
-  const [looks, started, first, pictures] = await s.evaluate(() =>
-    [window.rallyoLooks.list, window.rallyoStarted, Module.firstPictureAt, Module.pictures]);
+  const [looks, logoPicture, started, first, pictures] = await s.evaluate(() =>
+    [window.rallyoLooks.list, window.rallyoLooks.logoPicture(), window.rallyoStarted, Module.firstPictureAt, Module.pictures]);
   const menu = looks.findIndex((look) => look.yellow), logo = looks.slice(0, menu).map((look) => look.logo);
   const brightest = Math.max(...logo);
   assert.ok(brightest > 2000, `no logo seen before the menu (${brightest} pixels at most)`);
   // The veil lifts and falls again: the logo is dimmer at both ends.
   assert.ok(logo[0] < brightest * 0.8 && logo[logo.length - 1] < brightest * 0.8, `logo ${logo.join(' ')}`);
+  keep('intro', picture(logoPicture));
   keep('menu', await s.waitMenu(5));
   // From the intro's first picture; start-up (window, textures, the font's
   // lists) comes before it.
