@@ -7,6 +7,8 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+
 namespace {
 bool opened;
 SDL_EventFilter passOn;  // a filter installed before ours, called after it
@@ -42,8 +44,12 @@ void soundStart()
     wanted.samples = 512;
     wanted.callback = fill;
     opened = openAudioQuietly(&wanted);
-    if (opened)
-        SDL_PauseAudio(0);
+    if (!opened)
+        return;
+    SDL_PauseAudio(0);
+    // The game ends with exit() and leaves SDL running; its audio thread
+    // would go on calling into libraries that are being taken down.
+    atexit(SDL_CloseAudio);
 }
 
 void playSound(Sound sound)

@@ -94,4 +94,12 @@ wm_close "$id" || fail "could not ask the window to close"
 wait_game 10 || fail "the game did not end when its window was closed"
 [ "$GAME_STATUS" -eq 0 ] || fail "status $GAME_STATUS after closing the window"
 [ ! -s "$WORK/err" ] || fail "unexpected stderr: $(cat "$WORK/err")"
+
+# With a sound device playing (SDL's silent one stands in for a sound
+# card), "Quit" ends the game just as cleanly.
+SDL_AUDIODRIVER=dummy to_menu
+xdotool mousemove --window "$id" 100 515 click 1
+wait_game 10 || fail "with sound, the game did not end on a click on Quit"
+[ "$GAME_STATUS" -eq 0 ] || fail "with sound, status $GAME_STATUS after Quit"
+[ ! -s "$WORK/err" ] || fail "with sound, unexpected stderr: $(cat "$WORK/err")"
 echo "menu: ok"
