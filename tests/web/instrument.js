@@ -26,10 +26,10 @@
     return btoa(text);
   }
   // A whole picture, and when it was read.
-  var read;
+  var picture;
   window.rallyoPicture = function () {
-    read = copied(read);
-    return [encoded(read), performance.now()];
+    picture = copied(picture);
+    return [encoded(picture), performance.now()];
   };
 
   // Once a refresh, as the screen shows the picture it has, a few numbers
@@ -45,7 +45,7 @@
   looks.start = function () { looks.list = []; looks.kept = null; looks.on = true; };
   looks.stop = function () { looks.on = false; return { list: looks.list, kept: looks.kept && encoded(looks.kept) }; };
   looks.logoPicture = function () { return looks.mostLogo && encoded(looks.logo); };
-  function read(gl, x, y, w, h) {
+  function pixels(gl, x, y, w, h) {
     var rgba = new Uint8Array(w * h * 4);
     gl.readPixels(x, 600 - y - h, w, h, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
     return rgba;
@@ -53,12 +53,12 @@
   function look() {
     var gl = window.Module && Module.ctx;
     if (!gl || !Module.pictures) return;
-    var t = read(gl, 20, 15, 100, 25), sum = 0, i;
+    var t = pixels(gl, 20, 15, 100, 25), sum = 0, i;
     for (i = 0; i < t.length; i += 4) sum += t[i] - t[i + 2];
-    var l = read(gl, 200, 180, 401, 141), logo = 0;
+    var l = pixels(gl, 200, 180, 401, 141), logo = 0;
     for (i = 0; i < l.length; i += 4)
       if (l[i] > 200 && l[i + 1] > 90 && l[i + 1] < 220 && l[i + 2] < 90) logo++;  // the orange title
-    var b = read(gl, 100, 300, 600, 40), light = 0;
+    var b = pixels(gl, 100, 300, 600, 40), light = 0;
     for (i = 0; i < b.length; i += 4) light += b[i] + b[i + 1] + b[i + 2];
     var now = { at: performance.now(), yellow: sum / 2500 > 25, logo: logo, bright: light / (600 * 40 * 3 * 255) };
     looks.list.push(now);
