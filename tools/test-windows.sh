@@ -48,14 +48,24 @@ zip_list() {
 }
 check "the zip" zip_list
 
-# Wine needs i386 packages. Should the registry not give them at all, what
-# needs no Wine has been checked above, and the run says loudly what it
-# could not do; any other failure fails it.
-if ! need wine 2>"$out/deps.err"; then
-    cat "$out/deps.err" >&2
-    echo "Windows tests under Wine: SKIPPED, $(tail -n 1 "$out/deps.err" | sed 's/^deps: //')"
+# Wine runs the game as a 32-bit program, from i386 packages. Should the
+# kernel run no 32-bit program (built without, or booted with its IA-32
+# emulation off), or the registry not give those packages at all, what needs
+# no Wine has been checked above, and the run says loudly what it could not
+# do; any other failure fails it.
+skipped() {
+    echo "Windows tests under Wine: SKIPPED, $*"
     checks_done windows
     exit
+}
+# The smallest 32-bit program: exit(0) through the i386 system call.
+printf '.globl _start\n_start: movl $1, %%eax\nxorl %%ebx, %%ebx\nint $0x80\n' |
+    as --32 -o "$out/i386.o" && ld -m elf_i386 -o "$out/i386" "$out/i386.o"
+"$out/i386" 2>"$out/i386.err" ||
+    skipped "this machine runs no 32-bit programs: $(sed 's/.*: //' "$out/i386.err")"
+if ! need wine 2>"$out/deps.err"; then
+    cat "$out/deps.err" >&2
+    skipped "$(tail -n 1 "$out/deps.err" | sed 's/^deps: //')"
 fi
 
 # A Wine of the tests' own, kept under build/ between runs.
