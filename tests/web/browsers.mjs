@@ -12,17 +12,25 @@ import puppeteer from 'puppeteer-core';
 export const engines = ['chromium', 'firefox', 'webkit'];
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// An X server for as long as this process runs, once one is needed.
+// An X server for as long as this process runs, once one is needed. Its
+// display numbers are its own, from 300 up: the desktop's end-to-end tests
+// start and stop X servers from 0 up beside these tests all the while, and
+// once one of them left Firefox a display it could not open.
 let display = process.env.DISPLAY;
+function startX(number) {
+  const x = spawn('Xvfb', [`:${number}`, '-displayfd', '1', '-screen', '0', '2560x1600x24', '-nolisten', 'tcp', '-noreset'],
+                  { stdio: ['ignore', 'pipe', 'ignore'] });
+  return new Promise((ready) => {
+    x.stdout.once('data', () => ready(x));
+    x.once('exit', () => ready(null));  // that number is taken
+  });
+}
 async function needDisplay() {
   if (display) return;
-  const x = spawn('Xvfb', ['-displayfd', '1', '-screen', '0', '2560x1600x24', '-nolisten', 'tcp', '-noreset'],
-                  { stdio: ['ignore', 'pipe', 'ignore'] });
+  let x = null;
+  for (let number = 300; !x && number < 400; number++) if ((x = await startX(number))) display = `:${number}`;
+  if (!x) throw new Error('Xvfb did not start on any display from 300 to 399');
   process.on('exit', () => x.kill());
-  display = ':' + await new Promise((ready, fail) => {
-    x.stdout.once('data', (d) => ready(String(d).trim()));
-    x.once('exit', () => fail(new Error('Xvfb did not start')));
-  });
   // It lives as long as the tests, and keeps nothing of theirs waiting.
   x.stdout.destroy();
   x.removeAllListeners('exit');
