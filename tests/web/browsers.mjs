@@ -13,15 +13,17 @@ export const engines = ['chromium', 'firefox', 'webkit'];
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // An X server for as long as this process runs, once one is needed. Its
-// display numbers are its own, from 300 up: the desktop's end-to-end tests
-// start and stop X servers from 0 up beside these tests all the while, and
-// once one of them left Firefox a display it could not open.
+// display numbers are its own, from 300 up, away from the desktop's
+// end-to-end tests that start and stop X servers from 0 up beside these.
+// It is ready once it has written its number and then, in a second write,
+// a newline; a pipe closed between the two kills it.
 let display = process.env.DISPLAY;
 function startX(number) {
   const x = spawn('Xvfb', [`:${number}`, '-displayfd', '1', '-screen', '0', '2560x1600x24', '-nolisten', 'tcp', '-noreset'],
                   { stdio: ['ignore', 'pipe', 'ignore'] });
   return new Promise((ready) => {
-    x.stdout.once('data', () => ready(x));
+    let said = '';
+    x.stdout.on('data', (d) => { if ((said += d).includes('\n')) ready(x); });
     x.once('exit', () => ready(null));  // that number is taken
   });
 }
@@ -102,9 +104,12 @@ async function webkit(viewport) {
     for (let tries = 0; ; tries++) {
       let reply;
       try {
+        // No call takes two minutes: a browser that could not start leaves
+        // the driver answering nothing, for ever.
         reply = await fetch(base + path, { method, headers: { 'content-type': 'application/json' },
-                                           body: body && JSON.stringify(body) });
+                                           body: body && JSON.stringify(body), signal: AbortSignal.timeout(120000) });
       } catch (e) {
+        if (e.name === 'TimeoutError') throw new Error(`WebDriver ${path}: no answer in 120 s`);
         if (tries > 100) throw e;  // the driver not listening yet
         await sleep(100);
         continue;
