@@ -78,10 +78,30 @@
   });
 
   // When the page was hidden and seen again, and how many pictures the
-  // game had made by then.
+  // game had made by then; and the two pictures either side of the last
+  // hidden spell: the one shown as the page was hidden, and the first the
+  // game made once it was seen again, whatever a test's reads cost.
   var seen = window.rallyoVisibility = [];
+  var spell = { hidden: null, back: null, awaited: -1 };
+  seen.pictures = function () { return [spell.hidden && encoded(spell.hidden), spell.back && encoded(spell.back)]; };
+  seen.back = function () { return !!spell.back; };
   document.addEventListener('visibilitychange', function () {
-    seen.push({ state: document.visibilityState, at: performance.now(), pictures: window.Module && Module.pictures });
+    var pictures = window.Module && Module.pictures;
+    seen.push({ state: document.visibilityState, at: performance.now(), pictures: pictures });
+    if (document.visibilityState === 'hidden') {
+      spell.hidden = pictures ? copied(spell.hidden) : null;
+      spell.back = null;
+      spell.awaited = -1;
+    } else {
+      spell.awaited = pictures || 0;
+    }
+  });
+  requestAnimationFrame(function back() {
+    if (spell.awaited >= 0 && window.Module && Module.pictures > spell.awaited) {
+      spell.back = copied();
+      spell.awaited = -1;
+    }
+    requestAnimationFrame(back);
   });
 
   // The page's errors that nothing of the page's own handled, for engines
