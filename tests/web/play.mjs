@@ -73,7 +73,10 @@ test('the intro shows the logo for about three seconds, then the menu', async ()
     [window.rallyoLooks.list, window.rallyoLooks.logoPicture(), window.rallyoStarted, Module.firstPictureAt, Module.pictures]);
   const menu = looks.findIndex((look) => look.yellow), logo = looks.slice(0, menu).map((look) => look.logo);
   const brightest = Math.max(...logo);
-  assert.ok(brightest > 2000, `no logo seen before the menu (${brightest} pixels at most)`);
+  // Fully lit, the title gives some 10,000 pixels' worth of its orange; a
+  // fifth of that is lit through all but the veil's two darkest steps each
+  // way, so that a browser showing a picture a second still sees it.
+  assert.ok(brightest > 2000, `no logo seen before the menu (${brightest} lit pixels' worth at most)`);
   // The veil lifts and falls again: the logo is dimmer at both ends.
   assert.ok(logo[0] < brightest * 0.8 && logo[logo.length - 1] < brightest * 0.8, `logo ${logo.join(' ')}`);
   keep('intro', picture(logoPicture));
