@@ -407,18 +407,24 @@ TEST(DiskDriver, HearsTheMenuAndAScriptedMatchSoundBySoundAndNothingMuted)
 
     // Two clicks in the menu, 400 ms of sound apart: "Punkty", then "Quit".
     // Each is taken right after the picture it comes behind. The gap is
-    // counted in what the device has written, at the most bytes a second
-    // it may write (44,100 Hz stereo S16), not by the clock: on a busy
-    // machine its thread may wait that long, and two clicks between two
-    // of its turns would sound as one.
+    // counted in what the device has written since the first click was
+    // played, at the most bytes a second it may write (44,100 Hz stereo
+    // S16), not by the clock: on a busy machine its thread may wait that
+    // long, and two clicks between two of its turns would sound as one.
+    // Nor from when the first was taken: the game may wait as long before
+    // it plays it.
     const std::string raw = file.substr(file.find('=') + 1);
     const auto written = [&] { return std::max(0L, long(std::ifstream(raw, std::ios::binary | std::ios::ate).tellg())); };
     fake::scriptEvents = fake::scriptMouse = true;
+    bool clicked = false;
     long firstAt = -1;
     fake::beforeSwap = [&] {
-        if (firstAt < 0)
-            fake::events.push_back(fake::click(100, 492)), firstAt = written();
-        else if (written() > firstAt + 44100 * 4 * 4 / 10 && fake::events.empty() && fake::played.size() == 1)
+        if (!clicked)
+            fake::events.push_back(fake::click(100, 492)), clicked = true;
+        else if (firstAt < 0 && fake::played.size() == 1)
+            firstAt = written();
+        else if (firstAt >= 0 && written() > firstAt + 44100 * 4 * 4 / 10 && fake::events.empty() &&
+                 fake::played.size() == 1)
             fake::events.push_back(fake::click(100, 515));
     };
     menu();
