@@ -18,6 +18,10 @@ const char* folderRefusal();
 // Whether the SDL the game runs on decodes run-length packed (RLE4, RLE8)
 // BMP files: the SDL 1.2 built for Windows does not.
 bool unpacksRunLength();
+// The bytes a file holds now, even while another handle writes it (SDL
+// 1.2 on Windows opens its disk audio file sharing nothing, so it cannot be
+// opened for a look); 0 if there is no such file.
+long fileBytes(const std::string& path);
 // What makes SDL's disk audio driver write the 512 samples of a buffer in
 // the time a device would play them, as an SDL_DISKAUDIODELAY setting: SDL
 // 1.2 waits 150 ms by default, SDL2 under sdl12-compat the buffer's own time

@@ -11,6 +11,12 @@ bool makeFolder(const std::string& path)
     return mkdir(path.c_str(), 0755) == 0;
 }
 
+long fileBytes(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : 0;
+}
+
 std::string freshFolder()
 {
     char tmpl[] = "/tmp/rallyo-test-XXXXXX";
