@@ -392,8 +392,11 @@ std::vector<Heard> soundsIn(const Recording& r)
 // which writes the mix into a file at the pace of a real device.
 TEST(DiskDriver, HearsTheMenuAndAScriptedMatchSoundBySoundAndNothingMuted)
 {
+    // What earlier tests played into a device now closed, cut off with it,
+    // would otherwise be the first sounds heard.
     SDL_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    drainMixer();
     static std::string driver = "SDL_AUDIODRIVER=disk", file = "SDL_DISKAUDIOFILE=" + tempPath("sound.raw"),
                        pace = diskAudioPace() ? diskAudioPace() : "";
     SDL_putenv(&driver[0]), SDL_putenv(&file[0]);
