@@ -153,6 +153,43 @@ title_yellow() {
     [ "$(convert "$1" -crop 100x25+20+15 +repage -format '%[fx:mean.r - mean.b > 0.1]' info:)" = 1 ]
 }
 
+# Escape in the match in window $1, then the fade's pictures as fast as
+# they come, $WORK/f1.ppm on, until the menu is back; at least $3 of them
+# must show the court darkened, the darkest to $4 of its brightness or less
+# ($2 names the match in a failure). They are judged only then, so that
+# judging takes no picture's place. Sets LIT, the court's brightness
+# before; FADE_MS; FADE_SHOTS, the pictures before the menu; FADE_DARK,
+# those darker than 0.9 of LIT; and FADE_FIRST and FADE_DARKEST, the numbers
+# of the first of them and of the darkest picture, whose brightness is
+# FADE_LEAST.
+fade_out() {
+    local i b t0
+    snap "$1" "$WORK/lit.ppm"
+    LIT=$(brightness "$WORK/lit.ppm")
+    t0=$(date +%s%N)
+    xdotool keydown --window "$1" Escape
+    sleep 0.05
+    xdotool keyup --window "$1" Escape
+    for ((i = 1; ; i++)); do
+        snap "$1" "$WORK/f$i.ppm"
+        title_yellow "$WORK/f$i.ppm" && break
+        [ "$i" -lt 100 ] || fail "${2}no menu after the fade"
+    done
+    FADE_MS=$((($(date +%s%N) - t0) / 1000000))
+    FADE_SHOTS=$((i - 1)) FADE_DARK=0 FADE_FIRST=0 FADE_DARKEST=0 FADE_LEAST=$LIT
+    for ((i = 1; i <= FADE_SHOTS; i++)); do
+        b=$(brightness "$WORK/f$i.ppm")
+        if awk -v a="$LIT" -v b="$b" 'BEGIN { exit !(b < a * 0.9) }'; then
+            FADE_DARK=$((FADE_DARK + 1))
+            [ "$FADE_FIRST" -gt 0 ] || FADE_FIRST=$i
+        fi
+        awk -v a="$FADE_LEAST" -v b="$b" 'BEGIN { exit !(b < a) }' && FADE_DARKEST=$i FADE_LEAST=$b
+    done
+    echo "${2}$FADE_DARK darkened pictures in $FADE_SHOTS, the darkest $FADE_LEAST (lit $LIT)" >&2
+    [ "$FADE_DARK" -ge "$3" ] || fail "${2}$FADE_DARK darkened pictures of the court in $FADE_SHOTS before the menu"
+    awk -v d="$FADE_LEAST" -v a="$LIT" -v w="$4" 'BEGIN { exit !(d <= a * w) }' || fail "${2}darkest picture $FADE_LEAST, lit $LIT"
+}
+
 # Window $1 shows the menu: its yellow title at the top left.
 menu_up() {
     snap "$1" "$WORK/m.ppm"

@@ -51,27 +51,7 @@ play() {
         [ "$ly3" != "$ly1" ] || fail "$3: the computer's paddle never moved from $ly1"
     fi
 
-    snap "$id" "$WORK/before.png"
-    local lit i shots dark=0 darkest b t0
-    lit=$(brightness "$WORK/before.png")
-    darkest=$lit
-    t0=$(date +%s%N)
-    hold Escape 0.05
-    # Pictures as fast as they come, until the menu is back.
-    for ((shots = 1; ; shots++)); do
-        snap "$id" "$WORK/f$shots.ppm"
-        title_yellow "$WORK/f$shots.ppm" && break
-        [ "$shots" -lt 100 ] || fail "$3: no menu after the fade"
-    done
-    FADE_MS=$((($(date +%s%N) - t0) / 1000000))
-    for ((i = 1; i < shots; i++)); do
-        b=$(brightness "$WORK/f$i.ppm")
-        awk -v a="$lit" -v b="$b" 'BEGIN { exit !(b < a * 0.9) }' && dark=$((dark + 1))
-        darkest=$(awk -v a="$darkest" -v b="$b" 'BEGIN { print (b < a ? b : a) }')
-    done
-    echo "$3: $dark darkened pictures in $((shots - 1)), the darkest $darkest (lit $lit)" >&2
-    [ "$dark" -ge "$4" ] || fail "$3: $dark darkened pictures of the court in $((shots - 1)) before the menu"
-    awk -v d="$darkest" -v a="$lit" -v w="$5" 'BEGIN { exit !(d <= a * w) }' || fail "$3: darkest picture $darkest, lit $lit"
+    fade_out "$id" "$3: " "$4" "$5"
     kill -0 "$GAME_PID" 2>/dev/null || fail "$3: the game ended"
 }
 

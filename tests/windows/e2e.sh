@@ -75,26 +75,9 @@ done
 [ -n "$moved" ] || fail "the computer's paddle never moved from $ly1"
 
 # Escape: the court fades to black, then the menu is back.
-snap "$id" "$WORK/lit.ppm"
-lit=$(brightness "$WORK/lit.ppm")
-xdotool keydown --window "$id" Escape
-sleep 0.05
-xdotool keyup --window "$id" Escape
-dark=0
-darkest=$lit
-for ((shot = 1; ; shot++)); do
-    snap "$id" "$WORK/f$shot.ppm"
-    title_yellow "$WORK/f$shot.ppm" && break
-    [ "$shot" -lt 100 ] || fail "no menu after the fade"
-    b=$(brightness "$WORK/f$shot.ppm")
-    if awk -v a="$lit" -v b="$b" 'BEGIN { exit !(b < a * 0.9) }'; then
-        dark=$((dark + 1))
-        [ "$dark" -eq 1 ] && convert "$WORK/f$shot.ppm" "$shots/fade.png"
-        awk -v a="$darkest" -v b="$b" 'BEGIN { exit !(b < a) }' && { darkest=$b; convert "$WORK/f$shot.ppm" "$shots/fade-darkest.png"; }
-    fi
-done
-[ "$dark" -ge 2 ] || fail "$dark darkened pictures of the court before the menu"
-awk -v d="$darkest" -v a="$lit" 'BEGIN { exit !(d <= a * 0.5) }' || fail "darkest picture $darkest, lit $lit"
+fade_out "$id" "" 2 0.5
+convert "$WORK/f$FADE_FIRST.ppm" "$shots/fade.png"
+convert "$WORK/f$FADE_DARKEST.ppm" "$shots/fade-darkest.png"
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended with the match"
 snap "$id" "$shots/menu-after.png"
 
@@ -116,4 +99,4 @@ mkdir "$WORK/alone" && cp "$game/rallyo.exe" "$WORK/alone/"
 status=$?
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "without SDL.dll: status $status"
 [ ! -s "$WORK/out" ] || fail "without SDL.dll: output $(cat "$WORK/out")"
-echo "windows e2e: ok (fade: $dark darkened pictures, the darkest $darkest of $lit; without SDL.dll status $status)"
+echo "windows e2e: ok (fade: $FADE_DARK darkened pictures, the darkest $FADE_LEAST of $LIT; without SDL.dll status $status)"
