@@ -27,6 +27,21 @@ EM_JS(unsigned, readControls, (float* fingers, unsigned* buttons, double* sticks
     return now.held;
 });
 
+// The emulated SDL lets go of the keys it has seen pressed when the page is
+// hidden or loses focus, since their releases will not reach it; but a key
+// pressed in the moment before, whose press still waits for the game to read
+// it, it misses, and that key would stay held until pressed and let go
+// again. Its release goes in after its press.
+EM_JS(void, letGoOfKeysOnLeaving, (), {
+    function letGo() {
+        SDL.events.filter(function(e) { return e.type == 'keydown'; }).forEach(function(e) {
+            SDL.events.push({type: 'keyup', keyCode: e.keyCode, location: e.location});
+        });
+    }
+    window.addEventListener('blur', letGo);
+    document.addEventListener('visibilitychange', letGo);
+});
+
 EM_JS(void, matchPlays, (int mode), {
     if (Module.controls)
         Module.controls.match(mode);

@@ -25,3 +25,7 @@ void addControls(Uint8* keys, const Controls& controls);
 // A pad of the standard mapping as the page reads it: its buttons held, the
 // vertical of its left stick from -1 (up) to 1.
 Pad standardPad(unsigned buttons, double stickY);
+
+// From the start on, a key pressed as the page is hidden or loses focus
+// counts as let go, as those pressed before do (src/web/keys.cpp).
+extern "C" void letGoOfKeysOnLeaving();

@@ -5,6 +5,8 @@
 // So when the game is over, its last lines are handed on and the page is
 // told, and nothing of the game runs after. The build names the game's own
 // main gameMain (cmake/Web.cmake).
+#include "web/layer.h"
+
 #include <emscripten.h>
 
 #include <cstdio>
@@ -18,6 +20,7 @@ EM_JS(void, gameOver, (int status), {
 
 int main(int argc, char** argv)
 {
+    letGoOfKeysOnLeaving();
     const int status = gameMain(argc, argv);
     fflush(stdout);
     fflush(stderr);

@@ -282,6 +282,19 @@ test('a page nobody sees waits: the intro, a match and its fade stand still behi
   await sleep(500);
   const still = pieces(await s.shot());
   assert.ok(Math.abs(still.right.y - settled.right.y) < 2, `the right paddle went on from ${settled.right.y} to ${still.right.y}`);
+  // So does a key pressed in the very moment the window loses focus, before
+  // the game has read the press: Down and the blur in one go.
+  await s.evaluate(() => {
+    const press = new KeyboardEvent('keydown', { key: 'ArrowDown', code: 'ArrowDown', bubbles: true });
+    Object.defineProperty(press, 'keyCode', { value: 40 });
+    document.dispatchEvent(press);
+    window.dispatchEvent(new FocusEvent('blur'));
+  });
+  await sleep(300);
+  const pressed = pieces(await s.shot());
+  await sleep(500);
+  const left = pieces(await s.shot());
+  assert.ok(Math.abs(left.right.y - pressed.right.y) < 2, `after the blur the right paddle went on from ${pressed.right.y} to ${left.right.y}`);
   await s.driver.keyUp('ArrowUp');
   const pace = await s.pace(2);
   assert.ok(pace.matchFramesPerSecond >= 25 && pace.matchFramesPerSecond <= 91.5, `then ${JSON.stringify(pace)}`);
