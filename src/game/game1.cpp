@@ -3,33 +3,32 @@
 
 #include "game/match.h"
 #include "game/state.h"
+#include "game/step.h"
 
 #include <SDL.h>
 
-static void leftKeys()
+static unsigned leftKeys(const Uint8* keys)
 {
-    if (keys[SDLK_w])
-        paddleUp(p2y1, p2y2);
-    if (keys[SDLK_s])
-        paddleDown(p2y1, p2y2);
+    return (keys[SDLK_w] ? goUp : 0) | (keys[SDLK_s] ? goDown : 0) | (keys[SDLK_LSHIFT] ? goSmash : 0);
 }
 
 // The mirror of the right paddle's return: where the ball meets the paddle
 // decides up or down, and left shift turns it into a flat smash.
-static void leftByPosition()
+void leftByPosition(unsigned left)
 {
     if (pilka[3] - 0.2 > p2y1 - 0.7)
         kat = 0;
     else
         kat = 3;
-    if (keys[SDLK_LSHIFT]) {
+    if (left & goSmash) {
         kat = 4;
         p2s = 1;
         pedp = pedp + 0.1;
     }
 }
 
-const Mode twoPlayers = {{"Gracz2", "Gracz1", 30, 575, false}, leftKeys, leftByPosition, nullptr};
+const Mode twoPlayers = {{"Gracz2", "Gracz1", 30, 575, false}, leftKeys, leftByPosition, nullptr,
+                            wallClock, libraryDraw};
 
 int gra1()
 {

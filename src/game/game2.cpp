@@ -11,7 +11,7 @@ int los;
 
 // The computer ignores where the ball meets its paddle and picks a return
 // at random, a smash one time in three.
-static void randomReturn()
+static void randomReturn(unsigned)
 {
     los = rand() % 3;
     if (los == 0)
@@ -37,7 +37,8 @@ static void followBall()
         paddleDown(p2y1, p2y2);
 }
 
-const Mode computer = {{"Komputrer", "Gracz", 40, 573, true}, nullptr, randomReturn, followBall};
+const Mode computer = {{"Komputrer", "Gracz", 40, 573, true}, nullptr, randomReturn, followBall,
+                          wallClock, libraryDraw};
 
 int gra2()
 {

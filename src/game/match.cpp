@@ -4,6 +4,7 @@
 #include "game/events.h"
 #include "game/heard.h"
 #include "game/state.h"
+#include "game/step.h"
 
 #include <SDL.h>
 #include <cstdlib>
@@ -29,16 +30,26 @@ void paddleDown(float& top, float& bottom)
     }
 }
 
-static void serve()
+Uint32 wallClock()
+{
+    return SDL_GetTicks();
+}
+
+int libraryDraw()
+{
+    return rand();
+}
+
+static void serve(const Mode& mode)
 {
     pilka[1] = 0.2f;
     pilka[2] = -0.2f;
     pilka[3] = 0.2f;
     pilka[4] = -0.2f;
-    kat = rand() % 4;
+    kat = mode.draw() % 4;
 }
 
-void matchStart()
+void matchStart(const Mode& mode)
 {
     donegra = 0;
     p1y1 = p2y1 = 0.7f;
@@ -49,17 +60,25 @@ void matchStart()
     poczatek = 0;
     p1s = p2s = 0;
     przy2 = 0.0f;
-    serve();
-    poczatek = SDL_GetTicks();
+    serve(mode);
+    poczatek = mode.clock();
 }
 
 // After a point the rally starts over, but the speed-up clock runs on.
-static void pointReset()
+static void pointReset(const Mode& mode)
 {
-    serve();
+    serve(mode);
     pedp = 0.05f;
     p1s = 0;
     p2s = 0;
+}
+
+// The right paddle is played from the arrows and keypad 0 in both modes;
+// Escape ends the match for everyone at the keyboard.
+static unsigned rightKeys(const Uint8* keys)
+{
+    return (keys[SDLK_UP] ? goUp : 0) | (keys[SDLK_DOWN] ? goDown : 0) | (keys[SDLK_KP0] ? goSmash : 0) |
+           (keys[SDLK_ESCAPE] ? goEnd : 0);
 }
 
 void frame(const Mode& mode)
@@ -68,16 +87,23 @@ void frame(const Mode& mode)
     playScreen(mode.board);
     keys = SDL_GetKeyState(nullptr);
     drainEvents();
-    // Escape ends the match, but this frame still plays out.
-    if (keys[SDLK_ESCAPE])
+    rules(mode, rightKeys(keys), mode.leftKeys ? mode.leftKeys(keys) : 0);
+}
+
+void rules(const Mode& mode, unsigned right, unsigned left)
+{
+    // Either side may end the match, but this frame still plays out.
+    if ((right | left) & goEnd)
         donegra = 1;
 
-    if (keys[SDLK_UP])
+    if (right & goUp)
         paddleUp(p1y1, p1y2);
-    if (keys[SDLK_DOWN])
+    if (right & goDown)
         paddleDown(p1y1, p1y2);
-    if (mode.leftInput)
-        mode.leftInput();
+    if (left & goUp)
+        paddleUp(p2y1, p2y2);
+    if (left & goDown)
+        paddleDown(p2y1, p2y2);
 
     // The right paddle judges height by the ball's top edge, the left one
     // by its bottom edge. No memory of the last hit: a ball still inside a
@@ -87,7 +113,7 @@ void frame(const Mode& mode)
             kat = 1;
         else
             kat = 2;
-        if (keys[SDLK_KP0]) {
+        if (right & goSmash) {
             kat = 5;
             p1s = 1;
             pedp = pedp + 0.1;
@@ -99,7 +125,7 @@ void frame(const Mode& mode)
         }
     }
     if (pilka[4] <= p2y1 + 0.4 && pilka[4] >= p2y2 - 0.4 && pilka[2] > -8.0f && pilka[2] < -7.8) {
-        mode.leftReturn();
+        mode.leftReturn(left);
         if (p1s == 1) {
             pedp = pedp - 0.1;
             p1s = 0;
@@ -125,11 +151,11 @@ void frame(const Mode& mode)
 
     if (pilka[1] > 8.2) {
         p1p += 1;
-        pointReset();
+        pointReset(mode);
     }
     if (pilka[2] < -8.2) {
         p2p += 1;
-        pointReset();
+        pointReset(mode);
     }
 
     switch (kat) {
@@ -167,9 +193,9 @@ void frame(const Mode& mode)
         break;
     }
 
-    if (SDL_GetTicks() > poczatek + 5000) {
+    if (mode.clock() > poczatek + 5000) {
         pedp = pedp + 0.005;
-        poczatek = SDL_GetTicks();
+        poczatek = mode.clock();
     }
 
     if (p1p >= punkty || p2p >= punkty)
@@ -178,7 +204,7 @@ void frame(const Mode& mode)
 
 void playMatch(const Mode& mode)
 {
-    matchStart();
+    matchStart(mode);
     // Busy on purpose: a frame runs on the first look at the clock that
     // finds more than 10 ms gone, and a late frame is not made up.
     while (!donegra)

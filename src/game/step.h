@@ -3,12 +3,10 @@
 // both sides' controls: what two machines play alike, frame for frame, in an
 // online match. It runs the very rules of frame(); the one-keyboard matches
 // play as they always have.
-#include <SDL.h>
-
 #include <cstdint>
 
 // One side's controls in one frame, four bits.
-enum : unsigned { goUp = 1, goDown = 2, goSmash = 4, goEnd = 8 };
+constexpr unsigned goUp = 1, goDown = 2, goSmash = 4, goEnd = 8;
 
 // Everything the rules carry from one frame to the next. A plain value: it
 // copies, compares field by field and hashes without a byte of padding.
@@ -25,6 +23,7 @@ struct MatchState {
     uint32_t ziarno;  // the serve generator's state
     uint32_t klatka;  // frames played
 };
+static_assert(sizeof(MatchState) == 19 * 4, "no padding in the state");
 
 // A fresh online match to `points`, its first serve drawn from `seed`.
 MatchState onlineStart(uint32_t seed, int points);
