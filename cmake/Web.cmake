@@ -8,7 +8,7 @@ set(RALLYO_WEB_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Folder for the page, the
 
 add_compile_options(-sUSE_SDL=1 "SHELL:-include ${web}/sdl12.h")
 
-file(GLOB core_sources CONFIGURE_DEPENDS src/gfx/*.cpp src/game/*.cpp src/shell/*.cpp src/sound/*.cpp)
+file(GLOB core_sources CONFIGURE_DEPENDS src/gfx/*.cpp src/game/*.cpp src/shell/*.cpp src/sound/*.cpp src/online/*.cpp)
 # The page mixes and mutes the sounds itself, through Web Audio (src/web/sound.cpp).
 file(GLOB desktop_sound CONFIGURE_DEPENDS src/sound/device_*.cpp src/sound/mixer.cpp src/sound/quiet_*.cpp)
 list(REMOVE_ITEM core_sources ${PROJECT_SOURCE_DIR}/src/shell/rallyo.cpp
